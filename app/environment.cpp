@@ -1,0 +1,5 @@
+#include "app/environment.h"
+
+CEnvironment::CEnvironment() { m_szLog[0] = 0; }
+
+CEnvironment::~CEnvironment() = default;

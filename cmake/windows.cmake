@@ -1,0 +1,12 @@
+# The Windows build: Movendo.exe, 32-bit, GUI subsystem, runtimes linked statically, with its
+# manifest and version resource.
+enable_language(RC)
+add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 MINGW_HAS_SECURE_API=1)
+set(WIN_LINK_STATIC -static -static-libgcc -static-libstdc++)
+
+add_library(movendo_core STATIC ${MOVENDO_CORE_SOURCES})
+target_include_directories(movendo_core PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_executable(Movendo WIN32 app/main_win.cpp app/Movendo.rc)
+target_link_libraries(Movendo PRIVATE movendo_core advapi32 shell32 ${WIN_LINK_STATIC})
+target_link_options(Movendo PRIVATE -municode -mwindows)

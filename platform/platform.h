@@ -1,0 +1,23 @@
+// The one door to the operating system. Every other file reaches Windows through this header:
+// on Windows it is the real API, elsewhere the simulated machine with the same names and shapes.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+#include <locale.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+#include <string.h>
+static_assert(sizeof(PROCESSENTRY32W) == 556 || sizeof(void*) == 8, "process entry of the 32-bit build");
+#else
+#include "sim/win_api.h"
+#endif

@@ -1,0 +1,292 @@
+#include "filesystem.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <functional>
+
+#include "drives.h"
+#include "machine.h"
+
+namespace sim {
+
+namespace {
+
+bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
+
+// Links may point at links; a chain longer than this is a loop.
+constexpr int kMaxLinkDepth = 16;
+
+}  // namespace
+
+std::shared_ptr<Node> Node::Child(const std::wstring& childName) const {
+    for (const auto& child : children) {
+        if (SameName(child->name, childName)) return child;
+    }
+    return nullptr;
+}
+
+ParsedPath ParsePath(const std::wstring& path) {
+    ParsedPath parsed;
+    if (path.size() < 2 || path[1] != L':') return parsed;
+    wchar_t letter = static_cast<wchar_t>(std::towupper(path[0]));
+    if (letter < L'A' || letter > L'Z') return parsed;
+    if (path.size() > 2 && !IsSeparator(path[2])) return parsed;  // drive-relative paths are not used
+    parsed.drive = letter;
+    std::wstring part;
+    auto flush = [&]() {
+        if (part == L"..") {
+            if (!parsed.parts.empty()) parsed.parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parsed.parts.push_back(part);
+        }
+        part.clear();
+    };
+    for (size_t i = 2; i < path.size(); ++i) {
+        if (IsSeparator(path[i])) {
+            flush();
+        } else {
+            part += path[i];
+        }
+    }
+    flush();
+    parsed.valid = true;
+    return parsed;
+}
+
+FileSystem::FileSystem(DriveTable& driveTable) : drives(&driveTable) {
+    for (auto& root : roots) {
+        root = std::make_shared<Node>();
+        root->attributes = FILE_ATTRIBUTE_DIRECTORY;
+    }
+}
+
+std::shared_ptr<Node> FileSystem::Root(wchar_t drive) { return roots[(drive & ~0x20) - L'A']; }
+
+DWORD FileSystem::WriteError(wchar_t drive) const {
+    const Drive& info = (*drives)[drive];
+    if (!info.present) return ERROR_PATH_NOT_FOUND;
+    if (!info.hasMedium) return ERROR_NOT_READY;
+    if (info.writeProtected) return ERROR_WRITE_PROTECT;
+    return 0;
+}
+
+Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
+    Lookup result;
+    ParsedPath parsed = ParsePath(path);
+    if (!parsed.valid) {
+        result.error = ERROR_INVALID_NAME;
+        return result;
+    }
+    if (path.size() >= MAX_PATH) {
+        result.error = ERROR_FILENAME_EXCED_RANGE;
+        return result;
+    }
+    int depth = 0;
+    std::function<bool(ParsedPath, bool)> walk = [&](ParsedPath at, bool followEnd) -> bool {
+        const Drive& drive = (*drives)[at.drive];
+        if (!drive.present) {
+            result.error = ERROR_PATH_NOT_FOUND;
+            return false;
+        }
+        if (!drive.hasMedium) {
+            result.error = ERROR_NOT_READY;
+            return false;
+        }
+        std::shared_ptr<Node> folder = roots[at.drive - L'A'];
+        result.drive = at.drive;
+        if (at.parts.empty()) {
+            result.node = folder;
+            result.parent = nullptr;
+            result.name.clear();
+            return true;
+        }
+        for (size_t i = 0; i < at.parts.size(); ++i) {
+            bool last = i + 1 == at.parts.size();
+            std::shared_ptr<Node> child = folder->Child(at.parts[i]);
+            if (last) {
+                result.parent = folder;
+                result.name = at.parts[i];
+                result.node = child;
+                if (child && child->IsLink() && followEnd) {
+                    if (++depth > kMaxLinkDepth) {
+                        result.error = ERROR_PATH_NOT_FOUND;
+                        result.node = result.parent = nullptr;
+                        return false;
+                    }
+                    return walk(ParsePath(child->linkTarget), true);
+                }
+                return true;
+            }
+            if (!child || !child->IsFolder()) {
+                result.error = ERROR_PATH_NOT_FOUND;
+                return false;
+            }
+            if (child->IsLink()) {
+                if (++depth > kMaxLinkDepth) {
+                    result.error = ERROR_PATH_NOT_FOUND;
+                    return false;
+                }
+                ParsedPath target = ParsePath(child->linkTarget);
+                if (!target.valid) {
+                    result.error = ERROR_PATH_NOT_FOUND;
+                    return false;
+                }
+                for (size_t j = i + 1; j < at.parts.size(); ++j) target.parts.push_back(at.parts[j]);
+                return walk(target, followEnd);
+            }
+            folder = child;
+        }
+        return true;
+    };
+    if (!walk(parsed, followLast)) {
+        result.node = nullptr;
+        result.parent = nullptr;
+    }
+    return result;
+}
+
+std::shared_ptr<Node> FileSystem::AddChild(const std::shared_ptr<Node>& folder, const std::wstring& name,
+                                           bool isFolder) {
+    auto node = std::make_shared<Node>();
+    node->name = name;
+    node->attributes = isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    node->parent = folder.get();
+    node->writeTime = clock++;
+    folder->children.push_back(node);
+    return node;
+}
+
+void FileSystem::RemoveChild(Node& folder, const Node& child) {
+    auto& list = folder.children;
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const std::shared_ptr<Node>& n) { return n.get() == &child; }),
+               list.end());
+}
+
+std::vector<std::shared_ptr<Node>> FileSystem::ListOrder(const Node& folder, wchar_t drive) const {
+    std::vector<std::shared_ptr<Node>> list(folder.children);
+    if ((*drives)[drive].sortedListing) {
+        std::stable_sort(list.begin(), list.end(), [](const std::shared_ptr<Node>& a, const std::shared_ptr<Node>& b) {
+            return Upper(a->name) < Upper(b->name);
+        });
+    }
+    return list;
+}
+
+bool FileSystem::Reserve(wchar_t drive, uint64_t oldSize, uint64_t newSize) {
+    Drive& info = (*drives)[drive];
+    if (newSize > oldSize && newSize - oldSize > info.freeBytes) return false;
+    info.freeBytes = info.freeBytes + oldSize - newSize;
+    return true;
+}
+
+std::shared_ptr<Node> FileSystem::MakeFolders(const std::wstring& path) {
+    ParsedPath parsed = ParsePath(path);
+    if (!parsed.valid) return nullptr;
+    std::wstring at = std::wstring(1, parsed.drive) + L":";
+    std::shared_ptr<Node> node = Resolve(at + L"\\", true).node;
+    for (const auto& part : parsed.parts) {
+        at += L"\\" + part;
+        Lookup found = Resolve(at, true);
+        if (found.node) {
+            node = found.node;
+            continue;
+        }
+        if (!found.parent) return nullptr;
+        node = AddChild(found.parent, part, true);
+    }
+    return node;
+}
+
+std::shared_ptr<Node> FileSystem::WriteFile(const std::wstring& path, const std::string& content, DWORD attributes) {
+    Lookup found = Resolve(path, true);
+    if (!found.parent && !found.node) {
+        ParsedPath parsed = ParsePath(path);
+        if (!parsed.valid || parsed.parts.empty()) return nullptr;
+        std::wstring folder = std::wstring(1, parsed.drive) + L":";
+        for (size_t i = 0; i + 1 < parsed.parts.size(); ++i) folder += L"\\" + parsed.parts[i];
+        MakeFolders(folder);
+        found = Resolve(path, true);
+    }
+    std::shared_ptr<Node> node = found.node;
+    if (!node) {
+        if (!found.parent) return nullptr;
+        node = AddChild(found.parent, found.name, false);
+    }
+    Reserve(found.drive, node->data.size(), content.size());
+    node->data.assign(content.begin(), content.end());
+    node->attributes = attributes & ~DWORD(FILE_ATTRIBUTE_DIRECTORY);
+    node->writeTime = clock++;
+    return node;
+}
+
+std::shared_ptr<Node> FileSystem::MakeLink(const std::wstring& path, const std::wstring& target, DWORD reparseTag) {
+    Lookup found = Resolve(path, false);
+    if (found.node || !found.parent) return nullptr;
+    auto node = AddChild(found.parent, found.name, true);
+    node->attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    node->linkTarget = target;
+    node->reparseTag = reparseTag;
+    return node;
+}
+
+std::shared_ptr<Node> FileSystem::Get(const std::wstring& path) const { return Resolve(path, false).node; }
+
+bool FileSystem::Exists(const std::wstring& path) const { return Get(path) != nullptr; }
+
+bool FileSystem::IsFolder(const std::wstring& path) const {
+    auto node = Resolve(path, true).node;
+    return node && node->IsFolder();
+}
+
+std::string FileSystem::ReadFile(const std::wstring& path) const {
+    auto node = Resolve(path, true).node;
+    if (!node || node->IsFolder()) return std::string();
+    return std::string(node->data.begin(), node->data.end());
+}
+
+void FileSystem::Remove(const std::wstring& path) {
+    Lookup found = Resolve(path, false);
+    if (found.node && found.parent) RemoveChild(*found.parent, *found.node);
+}
+
+size_t FileSystem::CountFiles(const std::wstring& path) const {
+    std::function<size_t(const Node&)> count = [&](const Node& node) -> size_t {
+        if (node.IsLink()) return 0;
+        if (!node.IsFolder()) return 1;
+        size_t total = 0;
+        for (const auto& child : node.children) total += count(*child);
+        return total;
+    };
+    auto node = Resolve(path, true).node;
+    return node ? count(*node) : 0;
+}
+
+std::vector<std::wstring> FileSystem::Listing(const std::wstring& path) const {
+    std::vector<std::wstring> lines;
+    std::function<void(const Node&, const std::wstring&)> add = [&](const Node& node, const std::wstring& at) {
+        size_t hash = std::hash<std::string>()(std::string(node.data.begin(), node.data.end()));
+        lines.push_back(at + L"|" + std::to_wstring(node.attributes) + L"|" + std::to_wstring(node.data.size()) + L"|" +
+                        std::to_wstring(hash) + L"|" + node.linkTarget);
+        if (node.IsLink()) return;
+        for (const auto& child : node.children) add(*child, at + L"\\" + child->name);
+    };
+    auto node = Resolve(path, false).node;
+    if (node) add(*node, path);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* data) {
+    *data = WIN32_FIND_DATAW();
+    data->dwFileAttributes = node.attributes;
+    data->ftLastWriteTime.dwLowDateTime = static_cast<DWORD>(node.writeTime);
+    uint64_t size = node.IsFolder() ? 0 : node.data.size();
+    data->nFileSizeLow = static_cast<DWORD>(size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->dwReserved0 = node.IsLink() ? node.reparseTag : 0;
+    size_t count = std::min<size_t>(name.size(), MAX_PATH - 1);
+    std::copy(name.begin(), name.begin() + count, data->cFileName);
+    data->cFileName[count] = 0;
+}
+
+}  // namespace sim

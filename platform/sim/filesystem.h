@@ -1,0 +1,105 @@
+// The simulated file system: one tree of folders and files per drive, with attributes, links
+// (junctions and folder symbolic links) and files held open by other programs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "win_types.h"
+
+namespace sim {
+
+struct Node {
+    std::wstring name;
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;  // FILE_ATTRIBUTE_DIRECTORY for folders and links
+    std::vector<std::shared_ptr<Node>> children;  // in the order they were made
+    std::vector<uint8_t> data;
+    std::wstring linkTarget;  // a link: the absolute path it points to
+    DWORD reparseTag = 0;
+    bool inUse = false;       // held open by another program without sharing
+    int openHandles = 0;      // open through CreateFileW
+    uint64_t writeTime = 0;
+    Node* parent = nullptr;
+
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsLink() const { return !linkTarget.empty(); }
+    std::shared_ptr<Node> Child(const std::wstring& childName) const;
+};
+
+// A path split into its drive letter and components, with "." and ".." applied and empty
+// components (doubled or trailing separators) dropped, as the platform's path handling does.
+struct ParsedPath {
+    wchar_t drive = 0;
+    std::vector<std::wstring> parts;
+    bool valid = false;
+};
+ParsedPath ParsePath(const std::wstring& path);
+
+// Where a path leads: the node (null when missing), its parent folder (null when the parent is
+// missing too) and the drive letter of the folder that holds it, links followed.
+struct Lookup {
+    std::shared_ptr<Node> node;
+    std::shared_ptr<Node> parent;
+    std::wstring name;  // last component
+    wchar_t drive = 0;
+    DWORD error = 0;  // why the parent could not be reached
+};
+
+struct DriveTable;
+
+struct FileSystem {
+    explicit FileSystem(DriveTable& driveTable);
+
+    std::shared_ptr<Node> Root(wchar_t drive);
+
+    // Resolves a path; links in the middle of the path are always followed, the last one only
+    // when followLast is set. Checks drive presence and medium.
+    Lookup Resolve(const std::wstring& path, bool followLast) const;
+    // The error for a change on that drive (write protection, missing medium), or 0.
+    DWORD WriteError(wchar_t drive) const;
+
+    // Control interface for tests. Paths are absolute, such as L"D:\\mvtemp\\a.txt".
+    std::shared_ptr<Node> MakeFolders(const std::wstring& path);  // with every missing parent
+    std::shared_ptr<Node> WriteFile(const std::wstring& path, const std::string& content,
+                                    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+    std::shared_ptr<Node> MakeLink(const std::wstring& path, const std::wstring& target,
+                                   DWORD reparseTag = IO_REPARSE_TAG_MOUNT_POINT);
+    bool Exists(const std::wstring& path) const;  // the last component not followed
+    bool IsFolder(const std::wstring& path) const;
+    std::string ReadFile(const std::wstring& path) const;  // empty when missing
+    std::shared_ptr<Node> Get(const std::wstring& path) const;  // the last component not followed
+    void Remove(const std::wstring& path);
+    // Files below a folder, links not followed: count and total size.
+    size_t CountFiles(const std::wstring& path) const;
+    // Every entry below a path, one line each, "path|attributes|size|content hash", sorted:
+    // used to compare the whole machine before and after an operation that must change nothing.
+    std::vector<std::wstring> Listing(const std::wstring& path) const;
+
+    // Adds a new entry under a folder, keeping the order the folder lists in.
+    std::shared_ptr<Node> AddChild(const std::shared_ptr<Node>& folder, const std::wstring& name, bool isFolder);
+    void RemoveChild(Node& folder, const Node& child);
+    // The entries as FindFirstFileW lists them on that drive (sorted or in creation order).
+    std::vector<std::shared_ptr<Node>> ListOrder(const Node& folder, wchar_t drive) const;
+    // Size accounting against the drive's free space.
+    bool Reserve(wchar_t drive, uint64_t oldSize, uint64_t newSize);
+
+    uint64_t clock = 1;
+    std::shared_ptr<Node> roots[26];
+    DriveTable* drives;
+};
+
+// A file opened with CreateFileW.
+struct OpenFile {
+    std::shared_ptr<Node> node;
+    wchar_t drive = 0;
+    size_t position = 0;
+    bool canRead = false;
+    bool canWrite = false;
+};
+
+// The find data of one entry, as FindFirstFileW reports it.
+void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* data);
+
+}  // namespace sim

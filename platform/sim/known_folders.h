@@ -1,0 +1,17 @@
+// The simulated shell's known folders.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "win_types.h"
+
+namespace sim {
+
+struct KnownFolders {
+    KnownFolders();
+    std::map<int, std::wstring> paths;  // by CSIDL number
+    std::map<int, HRESULT> failures;    // a look-up that fails with this result
+};
+
+}  // namespace sim

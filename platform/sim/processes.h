@@ -1,0 +1,6 @@
+// The simulated processes and their top-level windows.
+#pragma once
+
+namespace sim {
+struct Processes {};
+}  // namespace sim

@@ -1,0 +1,6 @@
+// The simulated service control manager.
+#pragma once
+
+namespace sim {
+struct Services {};
+}  // namespace sim

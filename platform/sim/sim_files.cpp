@@ -1,0 +1,201 @@
+// Folders, searches and plain file access of the simulated machine.
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+
+#include "drives.h"
+#include "filesystem.h"
+#include "machine.h"
+#include "win_api.h"
+
+using sim::Fail;
+using sim::Machine;
+using sim::Node;
+
+namespace {
+
+struct FindState {
+    std::vector<std::pair<std::shared_ptr<Node>, std::wstring>> entries;
+    size_t next = 0;
+};
+
+bool HasWildcard(const std::wstring& text) { return text.find_first_of(L"*?") != std::wstring::npos; }
+
+bool EndsWithSeparator(const std::wstring& text) {
+    return !text.empty() && (text.back() == L'\\' || text.back() == L'/');
+}
+
+// '*' any run of characters, '?' one character; without regard to case.
+bool MatchWildcard(const wchar_t* pattern, const wchar_t* name) {
+    if (*pattern == 0) return *name == 0;
+    if (*pattern == L'*') {
+        for (const wchar_t* at = name;; ++at) {
+            if (MatchWildcard(pattern + 1, at)) return true;
+            if (*at == 0) return false;
+        }
+    }
+    if (*name == 0) return false;
+    if (*pattern != L'?' && std::towupper(*pattern) != std::towupper(*name)) return false;
+    return MatchWildcard(pattern + 1, name + 1);
+}
+
+HANDLE StartFind(FindState state, LPWIN32_FIND_DATAW data) {
+    if (state.entries.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    auto shared = std::make_shared<FindState>(std::move(state));
+    sim::FillFindData(*shared->entries[0].first, shared->entries[0].second, data);
+    shared->next = 1;
+    Machine::Current().lastError = ERROR_SUCCESS;
+    return Machine::Current().AddHandle(sim::HandleKind::Find, shared);
+}
+
+}  // namespace
+
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
+    Machine& machine = Machine::Current();
+    if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    machine.Log(std::wstring(L"CreateDirectoryW ") + path);
+    if (DWORD error = machine.faults().Check("CreateDirectoryW", path)) return Fail(error, FALSE);
+    sim::Lookup found = machine.files().Resolve(path, false);
+    if (found.error) return Fail(found.error, FALSE);
+    if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, FALSE);  // a root
+    if (found.node) return Fail(ERROR_ALREADY_EXISTS, FALSE);
+    if (DWORD error = machine.files().WriteError(found.drive)) return Fail(error, FALSE);
+    machine.files().AddChild(found.parent, found.name, true);
+    machine.lastError = ERROR_SUCCESS;
+    return TRUE;
+}
+
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
+    Machine& machine = Machine::Current();
+    if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+    if (DWORD error = machine.faults().Check("FindFirstFileW", pattern)) return Fail(error, INVALID_HANDLE_VALUE);
+    std::wstring text(pattern);
+    if (EndsWithSeparator(text)) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    size_t cut = text.find_last_of(L"\\/");
+    std::wstring last = cut == std::wstring::npos ? text : text.substr(cut + 1);
+    FindState state;
+    if (!HasWildcard(last)) {
+        sim::Lookup found = machine.files().Resolve(text, false);
+        if (found.error) return Fail(found.error, INVALID_HANDLE_VALUE);
+        if (!found.node) return Fail(found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+        if (!found.parent) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);  // a drive root
+        state.entries.emplace_back(found.node, found.node->name);
+        return StartFind(std::move(state), data);
+    }
+    if (cut == std::wstring::npos) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    sim::Lookup folder = machine.files().Resolve(text.substr(0, cut + 1), true);
+    if (folder.error) return Fail(folder.error, INVALID_HANDLE_VALUE);
+    if (!folder.node || !folder.node->IsFolder()) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    if (folder.parent) {  // every folder but a drive root lists itself and its parent first
+        if (MatchWildcard(last.c_str(), L".")) state.entries.emplace_back(folder.node, L".");
+        if (MatchWildcard(last.c_str(), L"..")) state.entries.emplace_back(folder.parent, L"..");
+    }
+    for (const auto& child : machine.files().ListOrder(*folder.node, folder.drive)) {
+        if (MatchWildcard(last.c_str(), child->name.c_str())) state.entries.emplace_back(child, child->name);
+    }
+    return StartFind(std::move(state), data);
+}
+
+BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) {
+    Machine& machine = Machine::Current();
+    auto state = machine.FindHandle<FindState>(find, sim::HandleKind::Find);
+    if (!state) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (DWORD error = machine.faults().Check("FindNextFileW")) return Fail(error, FALSE);
+    if (state->next >= state->entries.size()) return Fail(ERROR_NO_MORE_FILES, FALSE);
+    const auto& entry = state->entries[state->next++];
+    sim::FillFindData(*entry.first, entry.second, data);
+    machine.lastError = ERROR_SUCCESS;
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE find) {
+    if (!Machine::Current().CloseHandleOf(find, sim::HandleKind::Find)) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
+    Machine& machine = Machine::Current();
+    if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
+    if (DWORD error = machine.faults().Check("GetFileAttributesW", path)) return Fail(error, INVALID_FILE_ATTRIBUTES);
+    sim::Lookup found = machine.files().Resolve(path, false);
+    if (found.error) return Fail(found.error, INVALID_FILE_ATTRIBUTES);
+    if (!found.node) return Fail(found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
+    machine.lastError = ERROR_SUCCESS;
+    return found.node->attributes;
+}
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags, HANDLE) {
+    Machine& machine = Machine::Current();
+    if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    if (DWORD error = machine.faults().Check("CreateFileW", path)) return Fail(error, INVALID_HANDLE_VALUE);
+    auto& files = machine.files();
+    sim::Lookup found = files.Resolve(path, (flags & FILE_FLAG_OPEN_REPARSE_POINT) == 0);
+    if (found.error) return Fail(found.error, INVALID_HANDLE_VALUE);
+    if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    bool write = (access & GENERIC_WRITE) != 0;
+    std::shared_ptr<Node> node = found.node;
+    if (node) {
+        if (disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+        if (node->IsFolder()) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        if (node->inUse) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+        if (write && (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        DWORD hiddenSystem = node->attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        if (disposition == CREATE_ALWAYS && (hiddenSystem & ~flags) != 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        if (write) {
+            if (DWORD error = files.WriteError(found.drive)) return Fail(error, INVALID_HANDLE_VALUE);
+        }
+        if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
+            files.Reserve(found.drive, node->data.size(), 0);
+            node->data.clear();
+        }
+    } else {
+        if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+        if (DWORD error = files.WriteError(found.drive)) return Fail(error, INVALID_HANDLE_VALUE);
+        node = files.AddChild(found.parent, found.name, false);
+        node->attributes = (flags & 0x7) ? (flags & 0x27) : FILE_ATTRIBUTE_ARCHIVE;
+    }
+    auto open = std::make_shared<sim::OpenFile>();
+    open->node = node;
+    open->drive = found.drive;
+    open->canRead = (access & GENERIC_READ) != 0;
+    open->canWrite = write;
+    node->openHandles++;
+    bool existed = found.node != nullptr;
+    machine.lastError = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return machine.AddHandle(sim::HandleKind::File, open);
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
+    if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (!open->canRead) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    const auto& data = open->node->data;
+    size_t count = open->position >= data.size() ? 0 : std::min<size_t>(toRead, data.size() - open->position);
+    if (count) std::memcpy(buffer, data.data() + open->position, count);
+    open->position += count;
+    if (read) *read = static_cast<DWORD>(count);
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+    Machine& machine = Machine::Current();
+    auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
+    if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (!open->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    auto& data = open->node->data;
+    size_t end = std::max(data.size(), open->position + toWrite);
+    if (!machine.files().Reserve(open->drive, data.size(), end)) return Fail(ERROR_DISK_FULL, FALSE);
+    data.resize(end);
+    if (toWrite) std::memcpy(data.data() + open->position, buffer, toWrite);
+    open->position += toWrite;
+    open->node->writeTime = machine.files().clock++;
+    if (written) *written = toWrite;
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
+    auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
+    if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    size->QuadPart = static_cast<LONGLONG>(open->node->data.size());
+    return TRUE;
+}

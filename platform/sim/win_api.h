@@ -1,0 +1,88 @@
+// The Windows operations of the simulated machine: the same names and shapes as the real API.
+// Each facility is implemented in its own file of this folder over the machine that a test
+// has installed (see machine.h).
+#pragma once
+
+#include "win_types.h"
+
+// Last error (machine.cpp).
+DWORD GetLastError();
+void SetLastError(DWORD code);
+BOOL CloseHandle(HANDLE handle);
+HANDLE GetCurrentProcess();
+
+// Drives (sim_drives.cpp).
+DWORD GetLogicalDrives();
+UINT GetDriveTypeW(LPCWSTR root);
+
+// Files and folders (sim_files.cpp).
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
+BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
+BOOL FindClose(HANDLE find);
+DWORD GetFileAttributesW(LPCWSTR path);
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists);
+BOOL DeleteFileW(LPCWSTR path);
+BOOL RemoveDirectoryW(LPCWSTR path);
+
+// Known folders (sim_known_folders.cpp).
+HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE token, DWORD flags, LPWSTR path);
+
+// Registry (sim_registry.cpp).
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                     REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition);
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD dataSize);
+LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD dataSize);
+LONG RegCloseKey(HKEY key);
+
+// Registry keys as files (sim_hive.cpp).
+LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES security);
+LONG RegRestoreKeyW(HKEY key, LPCWSTR file, DWORD flags);
+
+// Privileges (sim_token.cpp).
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);
+BOOL LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID luid);
+BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
+                           PTOKEN_PRIVILEGES previousState, PDWORD returnLength);
+
+// Profile files (sim_profile.cpp).
+BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR text, LPCWSTR file);
+UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file);
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultText, LPWSTR buffer,
+                               DWORD size, LPCWSTR file);
+
+// Windows and processes (sim_processes.cpp, sim_windows.cpp).
+HWND FindWindowW(LPCWSTR className, LPCWSTR title);
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId);
+HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId);
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+DWORD GetTickCount();
+
+// Services (sim_services.cpp).
+SC_HANDLE OpenSCManagerW(LPCWSTR machine, LPCWSTR database, DWORD access);
+SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR name, DWORD access);
+BOOL ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status);
+BOOL CloseServiceHandle(SC_HANDLE handle);
+
+// Text (sim_text.cpp). setlocale is the C library's name: the simulated one is reached through a
+// macro so that it does not replace the host's own for the rest of the process.
+LPWSTR CharLowerW(LPWSTR text);
+char* sim_setlocale(int category, const char* locale);
+#define setlocale(category, locale) sim_setlocale(category, locale)
+errno_t wcstombs_s(size_t* converted, char* dest, size_t destBytes, const wchar_t* src, size_t count);
+int sprintf_s(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+int swprintf_s(wchar_t* buffer, size_t size, const wchar_t* format, ...);
+errno_t _itow_s(int value, wchar_t* buffer, size_t size, int radix);
+int _wcsicmp(const wchar_t* a, const wchar_t* b);

@@ -1,0 +1,16 @@
+// "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
+// the whole catalogue.
+#include "procedures/catalogue.h"
+#include "procedures/procedures.h"
+#include "procedures/transfer.h"
+#include "quiesce/stop_sequence.h"
+
+void BackupEnvironment(CEnvironment& env, Workspace workspace) {
+    if (!env.FindTempDirectory(workspace) && !env.CreateTempDirectory(workspace)) return;
+    StopSuite(env);
+    env.CopyMvdMngIniToWorkspace();
+    env.CopySuiteDataToWorkspace(L"");
+    env.CopyParlunetCommonDataToWorkspace(L"");
+    env.CopyParlunetLocalDataToWorkspace(L"");
+    for (size_t i = 0; i < kCatalogueRows; ++i) TransferRow(env, kCatalogue[i], kSaveTransfer);
+}

@@ -1,0 +1,23 @@
+// "/set" for one workspace: locate it (never create it), stop the suite, write the catalogue back
+// in the restore order, copy the data files back, make the recording folders, delete the two
+// data files the suite rebuilds, and delete the workspace.
+#include "files/cleanup.h"
+#include "procedures/catalogue.h"
+#include "procedures/procedures.h"
+#include "procedures/transfer.h"
+#include "quiesce/stop_sequence.h"
+
+void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
+    if (!env.FindTempDirectory(workspace)) return;
+    StopSuite(env);
+    for (size_t i = 0; i < kRestoreOrderCount; ++i) {
+        TransferRow(env, CatalogueRowByLabel(kRestoreOrder[i]), kRestoreTransfer);
+    }
+    env.CopyParlunetLocalDataFromWorkspace(L"");
+    env.CopyParlunetCommonDataFromWorkspace(L"");
+    env.CopySuiteDataFromWorkspace(L"");
+    env.CopyMvdMngIniFromWorkspace();
+    env.CreateSavePathFolders();
+    DeleteHddAndVideoFolderFiles();
+    env.DeleteDirectoryTree(env.m_strTempDirectory.c_str());
+}
