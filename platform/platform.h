@@ -21,3 +21,11 @@ static_assert(sizeof(PROCESSENTRY32W) == 556 || sizeof(void*) == 8, "process ent
 #else
 #include "sim/win_api.h"
 #endif
+
+// The suite's keys below HKEY_LOCAL_MACHINE\SOFTWARE are those of the 32-bit registry view. The
+// 32-bit program reaches them with no flag; a build of another width must ask for that view.
+#if defined(_WIN32) && defined(_WIN64)
+constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM kRegistryView = 0;
+#endif

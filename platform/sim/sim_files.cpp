@@ -199,3 +199,17 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
     size->QuadPart = static_cast<LONGLONG>(open->node->data.size());
     return TRUE;
 }
+
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+    Machine& machine = Machine::Current();
+    if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    sim::Lookup found = machine.files().Resolve(path, false);
+    if (found.error) return Fail(found.error, FALSE);
+    if (!found.node) return Fail(found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, FALSE);
+    if (DWORD error = machine.files().WriteError(found.drive)) return Fail(error, FALSE);
+    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    DWORD kept = found.node->attributes & ~settable;
+    found.node->attributes = kept | (attributes & settable);
+    machine.lastError = ERROR_SUCCESS;
+    return TRUE;
+}

@@ -21,6 +21,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
 BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
 BOOL FindClose(HANDLE find);
 DWORD GetFileAttributesW(LPCWSTR path);
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
