@@ -1,6 +1,6 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
 // the whole catalogue.
-#include "procedures/catalogue.h"
+#include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
 #include "quiesce/stop_sequence.h"
@@ -12,5 +12,6 @@ void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     env.CopySuiteDataToWorkspace(L"");
     env.CopyParlunetCommonDataToWorkspace(L"");
     env.CopyParlunetLocalDataToWorkspace(L"");
-    for (size_t i = 0; i < kCatalogueRows; ++i) TransferRow(env, kCatalogue[i], kSaveTransfer);
+    SaveCarrier carrier{env};
+    for (size_t i = 0; i < kCatalogueRows; ++i) WalkCatalogueRow(carrier, kCatalogue[i]);
 }

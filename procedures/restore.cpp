@@ -2,7 +2,7 @@
 // in the restore order, copy the data files back, make the recording folders, delete the two
 // data files the suite rebuilds, and delete the workspace.
 #include "files/cleanup.h"
-#include "procedures/catalogue.h"
+#include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
 #include "quiesce/stop_sequence.h"
@@ -10,9 +10,8 @@
 void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
     if (!env.FindTempDirectory(workspace)) return;
     StopSuite(env);
-    for (size_t i = 0; i < kRestoreOrderCount; ++i) {
-        TransferRow(env, CatalogueRowByLabel(kRestoreOrder[i]), kRestoreTransfer);
-    }
+    RestoreCarrier carrier{env};
+    WalkRestoreOrder(carrier);
     env.CopyParlunetLocalDataFromWorkspace(L"");
     env.CopyParlunetCommonDataFromWorkspace(L"");
     env.CopySuiteDataFromWorkspace(L"");

@@ -4,21 +4,16 @@
 #include "app/environment.h"
 #include "app/path_buffer.h"
 #include "platform/handles.h"
+#include "procedures/save_paths.h"
 
-namespace {
-
-struct SavePathValue {
-    LPCWSTR subKey;
-    LPCWSTR valueName;
-    const char* tracePrefix;
-};
-
-const SavePathValue kMainAppPaths[] = {
+const SavePathValue kSavePathValues[] = {
     {L"SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"MpegFileSavePath", "MpegFileSavePath="},
     {L"SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"TimeShiftFileSavePath", "TimeShiftFileSavePath="},
+    {L"SOFTWARE\\Tamrix\\Mirovane\\MVAutoRec\\Setting", L"AutoRecFileSavePath", "AutoRecFileSavePath="},
 };
-const SavePathValue kAutoRecPath = {L"SOFTWARE\\Tamrix\\Mirovane\\MVAutoRec\\Setting", L"AutoRecFileSavePath",
-                                    "AutoRecFileSavePath="};
+const size_t kSavePathValueCount = sizeof kSavePathValues / sizeof kSavePathValues[0];
+
+namespace {
 
 // Reads one path value of any type, writes its trace line and creates its folder. A value whose
 // data hold no terminator within the buffer names no path and is passed over.
@@ -39,15 +34,15 @@ void CreateSavePathFolder(CEnvironment& env, HKEY key, const SavePathValue& valu
 
 }  // namespace
 
+// The values of one key are handled under one opening of it; a key that does not open is passed over.
 void CEnvironment::CreateSavePathFolders() {
-    RegKey mainApp;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMainAppPaths[0].subKey, 0, KEY_QUERY_VALUE, mainApp.Receive()) == ERROR_SUCCESS) {
-        for (const auto& value : kMainAppPaths) CreateSavePathFolder(*this, mainApp.Get(), value);
+    size_t at = 0;
+    while (at < kSavePathValueCount) {
+        LPCWSTR subKey = kSavePathValues[at].subKey;
+        RegKey key;
+        bool opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) == ERROR_SUCCESS;
+        for (; at < kSavePathValueCount && std::wcscmp(kSavePathValues[at].subKey, subKey) == 0; ++at) {
+            if (opened) CreateSavePathFolder(*this, key.Get(), kSavePathValues[at]);
+        }
     }
-    mainApp.Reset();
-    RegKey autoRec;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAutoRecPath.subKey, 0, KEY_QUERY_VALUE, autoRec.Receive()) != ERROR_SUCCESS) {
-        return;
-    }
-    CreateSavePathFolder(*this, autoRec.Get(), kAutoRecPath);
 }

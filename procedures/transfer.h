@@ -1,18 +1,19 @@
-// One direction of the catalogue walk: the operations that carry a value, a list member or a key
-// snapshot between the registry and the workspace.
+// The two carriers of the procedures: values saved from the registry into the workspace, and
+// written back from it.
 #pragma once
 
 #include "app/environment.h"
-#include "procedures/catalogue.h"
 
-struct Transfer {
-    bool (CEnvironment::*dword)(HKEY root, LPCWSTR subKey, LPCWSTR valueName);
-    bool (CEnvironment::*string)(HKEY root, LPCWSTR subKey, LPCWSTR valueName);
-    void (CEnvironment::*snapshot)(LPCWSTR fileName, LPCWSTR subKey);
+struct SaveCarrier {
+    CEnvironment& env;
+    bool Dword(HKEY root, LPCWSTR subKey, LPCWSTR name) { return env.SaveDwordValue(root, subKey, name); }
+    bool String(HKEY root, LPCWSTR subKey, LPCWSTR name) { return env.SaveStringValue(root, subKey, name); }
+    void Snapshot(LPCWSTR fileName, LPCWSTR subKey) { env.SaveKeyToFile(fileName, subKey); }
 };
 
-extern const Transfer kSaveTransfer;     // registry to workspace
-extern const Transfer kRestoreTransfer;  // workspace to registry
-
-// Carries one catalogue row in the given direction.
-void TransferRow(CEnvironment& env, const CatalogueRow& row, const Transfer& transfer);
+struct RestoreCarrier {
+    CEnvironment& env;
+    bool Dword(HKEY root, LPCWSTR subKey, LPCWSTR name) { return env.RestoreDwordValue(root, subKey, name); }
+    bool String(HKEY root, LPCWSTR subKey, LPCWSTR name) { return env.RestoreStringValue(root, subKey, name); }
+    void Snapshot(LPCWSTR fileName, LPCWSTR subKey) { env.RestoreKeyFromFile(fileName, subKey); }
+};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/command.h"
@@ -22,7 +23,8 @@ protected:
     std::vector<std::wstring> CreatedFolders() {
         std::vector<std::wstring> created;
         for (const auto& call : machine->calls()) {
-            if (call == L"CreateDirectoryW D:\\mvtemp" || call == L"CreateDirectoryW D:\\mvtempbk") {
+            bool workspace = call == L"CreateDirectoryW D:\\mvtemp" || call == L"CreateDirectoryW D:\\mvtempbk";
+            if (workspace && std::find(created.begin(), created.end(), call.substr(17)) == created.end()) {
                 created.push_back(call.substr(17));
             }
         }

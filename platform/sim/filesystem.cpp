@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <cwchar>
 #include <functional>
 
 #include "drives.h"
@@ -15,6 +16,15 @@ bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
 
 // Links may point at links; a chain longer than this is a loop.
 constexpr int kMaxLinkDepth = 16;
+
+// Characters that no file or folder name may hold: wildcards, redirection and quoting
+// characters and control codes.
+bool IsValidName(const std::wstring& name) {
+    for (wchar_t ch : name) {
+        if (ch < 0x20 || std::wcschr(L"*?<>|\"", ch) != nullptr) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -81,6 +91,12 @@ Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
         result.error = ERROR_FILENAME_EXCED_RANGE;
         return result;
     }
+    for (const auto& part : parsed.parts) {
+        if (!IsValidName(part)) {
+            result.error = ERROR_INVALID_NAME;
+            return result;
+        }
+    }
     int depth = 0;
     std::function<bool(ParsedPath, bool)> walk = [&](ParsedPath at, bool followEnd) -> bool {
         const Drive& drive = (*drives)[at.drive];
@@ -108,12 +124,13 @@ Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
                 result.name = at.parts[i];
                 result.node = child;
                 if (child && child->IsLink() && followEnd) {
-                    if (++depth > kMaxLinkDepth) {
+                    ParsedPath target = ParsePath(child->linkTarget);
+                    if (++depth > kMaxLinkDepth || !target.valid) {
                         result.error = ERROR_PATH_NOT_FOUND;
                         result.node = result.parent = nullptr;
                         return false;
                     }
-                    return walk(ParsePath(child->linkTarget), true);
+                    return walk(target, true);
                 }
                 return true;
             }
@@ -229,6 +246,16 @@ std::shared_ptr<Node> FileSystem::MakeLink(const std::wstring& path, const std::
     return node;
 }
 
+std::shared_ptr<Node> FileSystem::MakeFileLink(const std::wstring& path, const std::wstring& target) {
+    Lookup found = Resolve(path, false);
+    if (found.node || !found.parent) return nullptr;
+    auto node = AddChild(found.parent, found.name, false);
+    node->attributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT;
+    node->linkTarget = target;
+    node->reparseTag = IO_REPARSE_TAG_SYMLINK;
+    return node;
+}
+
 std::shared_ptr<Node> FileSystem::Get(const std::wstring& path) const { return Resolve(path, false).node; }
 
 bool FileSystem::Exists(const std::wstring& path) const { return Get(path) != nullptr; }
@@ -274,6 +301,53 @@ std::vector<std::wstring> FileSystem::Listing(const std::wstring& path) const {
     if (node) add(*node, path);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+namespace {
+
+// The kinds of access that sharing governs.
+struct AccessKinds {
+    bool read, write, remove;
+};
+
+AccessKinds KindsOf(DWORD access) {
+    return {(access & GENERIC_READ) != 0, (access & GENERIC_WRITE) != 0, (access & kDeleteAccess) != 0};
+}
+
+// True when one side holds an access that the other side's sharing does not allow.
+bool Clash(const AccessKinds& access, DWORD otherShare) {
+    return (access.read && !(otherShare & FILE_SHARE_READ)) || (access.write && !(otherShare & FILE_SHARE_WRITE)) ||
+           (access.remove && !(otherShare & FILE_SHARE_DELETE));
+}
+
+}  // namespace
+
+bool SharingConflict(const Node& node, DWORD access, DWORD share) {
+    if (node.inUse) return true;
+    AccessKinds wanted = KindsOf(access);
+    for (const auto& weak : node.opens) {
+        auto open = weak.lock();
+        if (!open) continue;
+        AccessKinds held = KindsOf(open->access);
+        if (Clash(wanted, open->share) || Clash(held, share)) return true;
+    }
+    return false;
+}
+
+void NoteOpen(Node& node, const std::shared_ptr<OpenFile>& open) {
+    auto& opens = node.opens;
+    opens.erase(std::remove_if(opens.begin(), opens.end(), [](const std::weak_ptr<OpenFile>& w) { return w.expired(); }),
+                opens.end());
+    opens.push_back(open);
+}
+
+size_t FullPathLength(const std::wstring& path) {
+    ParsedPath parsed = ParsePath(path);
+    size_t length = 2;
+    for (const auto& part : parsed.parts) length += 1 + part.size();
+    bool trailing = !path.empty() && IsSeparator(path.back());
+    if (parsed.parts.empty() || trailing) ++length;
+    return length;
 }
 
 void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* data) {

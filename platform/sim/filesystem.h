@@ -9,7 +9,14 @@
 
 #include "win_types.h"
 
+// The error of an operation that needs a folder and was given a file.
+#ifndef ERROR_DIRECTORY
+#define ERROR_DIRECTORY 267L
+#endif
+
 namespace sim {
+
+struct OpenFile;
 
 struct Node {
     std::wstring name;
@@ -20,6 +27,7 @@ struct Node {
     DWORD reparseTag = 0;
     bool inUse = false;       // held open by another program without sharing
     int openHandles = 0;      // open through CreateFileW
+    std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
     uint64_t writeTime = 0;
     Node* parent = nullptr;
 
@@ -66,6 +74,9 @@ struct FileSystem {
                                     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
     std::shared_ptr<Node> MakeLink(const std::wstring& path, const std::wstring& target,
                                    DWORD reparseTag = IO_REPARSE_TAG_MOUNT_POINT);
+    // A symbolic link to a file: opening or copying it reaches the target, deleting it removes
+    // the link.
+    std::shared_ptr<Node> MakeFileLink(const std::wstring& path, const std::wstring& target);
     bool Exists(const std::wstring& path) const;  // the last component not followed
     bool IsFolder(const std::wstring& path) const;
     std::string ReadFile(const std::wstring& path) const;  // empty when missing
@@ -97,7 +108,23 @@ struct OpenFile {
     size_t position = 0;
     bool canRead = false;
     bool canWrite = false;
+    DWORD access = 0;  // GENERIC_READ, GENERIC_WRITE, DELETE
+    DWORD share = 0;   // FILE_SHARE_*
 };
+
+// The access right to delete, as CreateFileW and the sharing checks take it.
+constexpr DWORD kDeleteAccess = 0x00010000;
+
+// True when opening the node with this access and sharing would clash with a handle already
+// open on it, or with the program that holds it (Node::inUse): the open then fails with
+// ERROR_SHARING_VIOLATION, as the file system's sharing rules make it.
+bool SharingConflict(const Node& node, DWORD access, DWORD share);
+// Records an open handle on its node for later sharing checks.
+void NoteOpen(Node& node, const std::shared_ptr<OpenFile>& open);
+
+// The length of the full path that the platform makes of a path: separators collapsed, "." and
+// ".." applied, a trailing separator kept. Folder creation limits it.
+size_t FullPathLength(const std::wstring& path);
 
 // The find data of one entry, as FindFirstFileW reports it.
 void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* data);

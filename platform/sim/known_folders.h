@@ -14,4 +14,8 @@ struct KnownFolders {
     std::map<int, HRESULT> failures;    // a look-up that fails with this result
 };
 
+// The result of a look-up whose folder does not exist: the platform error "path not found" as a
+// failure result.
+constexpr HRESULT kFolderMissing = static_cast<HRESULT>(0x80070003u);
+
 }  // namespace sim

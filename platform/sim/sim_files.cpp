@@ -19,6 +19,9 @@ struct FindState {
     size_t next = 0;
 };
 
+// An 8.3 name, which folder creation keeps room for.
+constexpr size_t kShortNameLength = 12;
+
 bool HasWildcard(const std::wstring& text) { return text.find_first_of(L"*?") != std::wstring::npos; }
 
 bool EndsWithSeparator(const std::wstring& text) {
@@ -39,6 +42,16 @@ bool MatchWildcard(const wchar_t* pattern, const wchar_t* name) {
     return MatchWildcard(pattern + 1, name + 1);
 }
 
+// Why the folder part of a search cannot be listed (0 when it can): a missing folder, or a file
+// where a folder is needed; otherwise the given error.
+DWORD FolderError(const std::wstring& folderPath, DWORD otherwise) {
+    sim::Lookup folder = Machine::Current().files().Resolve(folderPath, true);
+    if (folder.error) return folder.error;
+    if (!folder.node) return ERROR_PATH_NOT_FOUND;
+    if (!folder.node->IsFolder()) return ERROR_DIRECTORY;
+    return otherwise;
+}
+
 HANDLE StartFind(FindState state, LPWIN32_FIND_DATAW data) {
     if (state.entries.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     auto shared = std::make_shared<FindState>(std::move(state));
@@ -57,8 +70,12 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
     if (DWORD error = machine.faults().Check("CreateDirectoryW", path)) return Fail(error, FALSE);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
-    if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, FALSE);  // a root
+    // A drive root exists already (an elevated program is told so; others are denied access).
+    if (!found.parent) return Fail(found.node ? ERROR_ALREADY_EXISTS : ERROR_PATH_NOT_FOUND, FALSE);
     if (found.node) return Fail(ERROR_ALREADY_EXISTS, FALSE);
+    // Room is kept for a short file name below the new folder: its full path and terminator
+    // must fit MAX_PATH less 12 characters.
+    if (sim::FullPathLength(path) + 1 + kShortNameLength > MAX_PATH) return Fail(ERROR_FILENAME_EXCED_RANGE, FALSE);
     if (DWORD error = machine.files().WriteError(found.drive)) return Fail(error, FALSE);
     machine.files().AddChild(found.parent, found.name, true);
     machine.lastError = ERROR_SUCCESS;
@@ -70,9 +87,11 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     if (DWORD error = machine.faults().Check("FindFirstFileW", pattern)) return Fail(error, INVALID_HANDLE_VALUE);
     std::wstring text(pattern);
-    if (EndsWithSeparator(text)) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    // An empty name matches nothing in a folder that exists.
+    if (EndsWithSeparator(text)) return Fail(FolderError(text, ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
     size_t cut = text.find_last_of(L"\\/");
     std::wstring last = cut == std::wstring::npos ? text : text.substr(cut + 1);
+    if (last == L"*.*") last = L"*";  // every name, with or without an extension
     FindState state;
     if (!HasWildcard(last)) {
         sim::Lookup found = machine.files().Resolve(text, false);
@@ -83,9 +102,8 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
         return StartFind(std::move(state), data);
     }
     if (cut == std::wstring::npos) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    if (DWORD error = FolderError(text.substr(0, cut + 1), 0)) return Fail(error, INVALID_HANDLE_VALUE);
     sim::Lookup folder = machine.files().Resolve(text.substr(0, cut + 1), true);
-    if (folder.error) return Fail(folder.error, INVALID_HANDLE_VALUE);
-    if (!folder.node || !folder.node->IsFolder()) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
     if (folder.parent) {  // every folder but a drive root lists itself and its parent first
         if (MatchWildcard(last.c_str(), L".")) state.entries.emplace_back(folder.node, L".");
         if (MatchWildcard(last.c_str(), L"..")) state.entries.emplace_back(folder.parent, L"..");
@@ -124,7 +142,8 @@ DWORD GetFileAttributesW(LPCWSTR path) {
     return found.node->attributes;
 }
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags, HANDLE) {
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags,
+                   HANDLE) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
     if (DWORD error = machine.faults().Check("CreateFileW", path)) return Fail(error, INVALID_HANDLE_VALUE);
@@ -137,7 +156,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
     if (node) {
         if (disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
         if (node->IsFolder()) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-        if (node->inUse) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+        if (sim::SharingConflict(*node, access, share)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
         if (write && (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
         DWORD hiddenSystem = node->attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         if (disposition == CREATE_ALWAYS && (hiddenSystem & ~flags) != 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
@@ -159,7 +178,10 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWO
     open->drive = found.drive;
     open->canRead = (access & GENERIC_READ) != 0;
     open->canWrite = write;
+    open->access = access;
+    open->share = share;
     node->openHandles++;
+    sim::NoteOpen(*node, open);
     bool existed = found.node != nullptr;
     machine.lastError = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
     return machine.AddHandle(sim::HandleKind::File, open);

@@ -1,5 +1,6 @@
 #include <cwchar>
 
+#include "filesystem.h"
 #include "known_folders.h"
 #include "machine.h"
 #include "win_api.h"
@@ -13,8 +14,11 @@ KnownFolders::KnownFolders() {
 
 }  // namespace sim
 
+// The folder's current path. A folder that does not exist is not made: its path is still given,
+// with a failure.
 HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR path) {
-    auto& folders = sim::Machine::Current().knownFolders();
+    auto& machine = sim::Machine::Current();
+    auto& folders = machine.knownFolders();
     if (path == nullptr) return E_INVALIDARG;
     path[0] = 0;
     auto failure = folders.failures.find(csidl);
@@ -22,5 +26,6 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR path) {
     auto it = folders.paths.find(csidl);
     if (it == folders.paths.end() || it->second.size() >= MAX_PATH) return E_INVALIDARG;
     std::wcsncpy(path, it->second.c_str(), MAX_PATH);
+    if (!machine.files().Resolve(it->second, true).node) return sim::kFolderMissing;
     return S_OK;
 }

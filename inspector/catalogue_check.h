@@ -1,0 +1,47 @@
+// How much of the settings catalogue a workspace holds, and what a restore from it would write:
+// records per row, the length of each enumerated list as the restore will walk it, and the hive
+// files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inspector/settings_scan.h"
+#include "procedures/catalogue.h"
+
+struct RowCheck {
+    int label = 0;
+    size_t expected = 0;  // value names of the row
+    size_t present = 0;   // of them with a record a restore would write
+    std::vector<std::wstring> missing;
+};
+
+struct ListCheck {
+    std::wstring section;
+    bool skipped = false;  // no "num": a restore writes nothing of the list
+    int pairs = 0;         // pairs a restore writes before the list ends
+    size_t unreached = 0;  // records of the list's section a restore never reaches
+};
+
+struct HiveCheck {
+    std::wstring fileName;
+    bool present = false;
+    uint64_t size = 0;
+};
+
+struct CatalogueCheck {
+    std::vector<RowCheck> rows;  // the plain rows, in row order
+    std::vector<ListCheck> lists;  // DefEpgOrderDG, then DispMY1 to DispMY4
+    std::vector<HiveCheck> hives;
+    size_t hivesPresent = 0;  // present and not empty
+};
+
+CatalogueCheck CheckCatalogue(const SettingsScan& settings, const std::wstring& workspace);
+
+// The settings-file section of a registry key, such as HKEY_LOCAL_MACHINE\SOFTWARE\...; empty for
+// a root without a section name.
+std::wstring SectionOf(HKEY root, LPCWSTR subKey);
+
+// True when the record exists and a restore would write it (its text is not empty).
+bool HasRecord(const SettingsScan& settings, const std::wstring& section, const std::wstring& key,
+               std::wstring* text = nullptr);

@@ -1,0 +1,72 @@
+#include "inspector/check.h"
+
+#include <exception>
+
+#include "inspector/check_render.h"
+
+CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
+    CheckOptions options;
+    for (const auto& argument : arguments) {
+        if (_wcsicmp(argument.c_str(), L"/preview") == 0) {
+            options.preview = true;
+        } else if (_wcsicmp(argument.c_str(), L"/json") == 0) {
+            options.json = true;
+        } else if (argument == L"/?" || _wcsicmp(argument.c_str(), L"/help") == 0) {
+            options.help = true;
+        } else if (options.unknown.empty()) {
+            options.unknown = argument;
+        }
+    }
+    return options;
+}
+
+std::wstring CheckUsage() {
+    return L"MovendoCheck [/preview] [/json]\n"
+           L"  Checks the workspaces mvtemp and mvtempbk that Movendo.exe /get leaves, without changing anything.\n"
+           L"  /preview  also shows what Movendo.exe /set would change on this machine\n"
+           L"  /json     prints one JSON document instead of text\n"
+           L"Exit codes:\n"
+           L"  0  both workspaces found, consistent and without unsafe entries\n"
+           L"  1  found, with differences, missing parts or unsafe entries\n"
+           L"  2  no workspace found\n"
+           L"  3  the check itself failed (or an argument was not understood)\n";
+}
+
+namespace {
+
+int ExitCodeOf(const CheckReport& report) {
+    if (!report.primary.Found() && !report.second.Found()) return kCheckNoWorkspace;
+    bool clean = report.primary.Found() && report.second.Found() && report.differences.empty();
+    for (const WorkspaceReport* workspace : {&report.primary, &report.second}) {
+        clean = clean && workspace->problems.empty() && workspace->unsafe.empty();
+    }
+    return clean ? kCheckConsistent : kCheckIssues;
+}
+
+}  // namespace
+
+CheckResult RunCheck(const CheckOptions& options) {
+    CheckResult result;
+    if (options.help || !options.unknown.empty()) {
+        result.output = options.unknown.empty() ? CheckUsage() : L"Unknown argument: " + options.unknown + L"\n" + CheckUsage();
+        result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
+        return result;
+    }
+    try {
+        CheckReport report;
+        report.preview = options.preview;
+        report.primary = InspectWorkspace(Workspace::Primary);
+        report.second = InspectWorkspace(Workspace::Second);
+        if (report.primary.kind == EntryKind::Folder && report.second.kind == EntryKind::Folder) {
+            report.differences = CompareWorkspaces(report.primary, report.second);
+        }
+        if (options.preview) report.previewReport = PreviewRestore(report.primary, report.second);
+        result.exitCode = ExitCodeOf(report);
+        result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);
+    } catch (const std::exception& error) {
+        std::string what = error.what();
+        result.output = L"The check failed: " + std::wstring(what.begin(), what.end()) + L"\n";
+        result.exitCode = kCheckFailed;
+    }
+    return result;
+}

@@ -1,0 +1,32 @@
+// The inspector's run: find and inspect both workspaces, compare them, optionally preview a
+// restore, and render the result as text or JSON with an exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inspector/preview.h"
+#include "inspector/workspace_report.h"
+
+// Exit codes.
+constexpr int kCheckConsistent = 0;   // both workspaces found, consistent, nothing unsafe
+constexpr int kCheckIssues = 1;       // found, with differences, missing parts or unsafe entries
+constexpr int kCheckNoWorkspace = 2;  // no workspace on any drive
+constexpr int kCheckFailed = 3;       // the check itself failed (bad arguments included)
+
+struct CheckOptions {
+    bool preview = false;
+    bool json = false;
+    bool help = false;
+    std::wstring unknown;  // the first argument not understood
+};
+
+CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments);
+
+struct CheckResult {
+    int exitCode = kCheckFailed;
+    std::wstring output;
+};
+
+CheckResult RunCheck(const CheckOptions& options);
+std::wstring CheckUsage();

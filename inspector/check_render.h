@@ -1,0 +1,20 @@
+// Rendering a check as text for support staff, or as one JSON document for scripts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inspector/preview.h"
+#include "inspector/workspace_report.h"
+
+struct CheckReport {
+    WorkspaceReport primary;
+    WorkspaceReport second;
+    std::vector<std::wstring> differences;
+    bool preview = false;
+    PreviewReport previewReport;
+};
+
+std::wstring RenderText(const CheckReport& report, int exitCode);
+std::wstring RenderJson(const CheckReport& report, int exitCode);
+std::wstring SummaryLine(const CheckReport& report, int exitCode);

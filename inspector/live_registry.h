@@ -1,0 +1,24 @@
+// Reading one live registry value, read-only, in the registry view the program uses.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+enum class LiveState { MissingKey, MissingValue, Present };
+
+struct LiveValue {
+    LiveState state = LiveState::MissingKey;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    // The value as a restore would compare it: a number as signed decimal, text up to its NUL.
+    std::wstring AsText() const;
+};
+
+LiveValue ReadLiveValue(HKEY root, const std::wstring& subKey, const std::wstring& name);
+bool LiveKeyExists(HKEY root, const std::wstring& subKey);
+
+// The record text read as the profile functions read a number: blanks, a sign, an optional
+// 0x/0o/0b prefix, digits up to the first other character, wrapping around in 32 bits.
+int32_t ProfileInteger(const std::wstring& text);

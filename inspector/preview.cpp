@@ -1,0 +1,147 @@
+#include "inspector/preview.h"
+
+#include <cwctype>
+#include <map>
+
+#include "inspector/catalogue_check.h"
+#include "inspector/live_registry.h"
+#include "inspector/preview_files.h"
+#include "inspector/restore_replay.h"
+#include "registry/snapshot_table.h"
+
+namespace {
+
+std::wstring Upper(std::wstring text) {
+    for (auto& ch : text) ch = static_cast<wchar_t>(std::towupper(ch));
+    return text;
+}
+
+// What the two restores would write, the second overriding the first, in first-written order.
+std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const WorkspaceReport& second) {
+    std::vector<ReplayedWrite> merged;
+    std::map<std::wstring, size_t> index;
+    for (const WorkspaceReport* report : {&primary, &second}) {
+        if (report->kind != EntryKind::Folder) continue;
+        for (auto& write : ReplayRestore(report->settings)) {
+            std::wstring key = Upper(SectionOf(write.root, write.subKey.c_str()) + L"|" + write.name);
+            auto it = index.find(key);
+            if (it == index.end()) {
+                index[key] = merged.size();
+                merged.push_back(write);
+            } else {
+                merged[it->second] = write;
+            }
+        }
+    }
+    return merged;
+}
+
+bool SameAsLive(const ReplayedWrite& write, const LiveValue& live) {
+    if (write.isString) return live.type == REG_SZ && live.AsText() == write.text;
+    return live.type == REG_DWORD && live.data.size() == 4 && live.AsText() == std::to_wstring(ProfileInteger(write.text));
+}
+
+ValueChange CompareWithLive(const ReplayedWrite& write) {
+    ValueChange change;
+    change.section = SectionOf(write.root, write.subKey.c_str());
+    change.name = write.name;
+    change.saved = write.isString ? write.text : std::to_wstring(ProfileInteger(write.text));
+    LiveValue live = ReadLiveValue(write.root, write.subKey, write.name);
+    change.live = live.state == LiveState::Present ? live.AsText() : L"";
+    if (live.state == LiveState::MissingKey) {
+        change.outcome = ValueOutcome::MissingKey;
+    } else if (live.state == LiveState::MissingValue) {
+        change.outcome = ValueOutcome::MissingValue;
+    } else {
+        change.outcome = SameAsLive(write, live) ? ValueOutcome::Same : ValueOutcome::Different;
+    }
+    return change;
+}
+
+// The saved values that a restore never writes back, beside what the machine holds.
+void AddUnrestoredValues(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview) {
+    for (size_t i = 0; i < kCatalogueRows; ++i) {
+        const CatalogueRow& row = kCatalogue[i];
+        if (row.restored) continue;
+        ForEachValueName(row, [&](LPCWSTR name) {
+            std::wstring section = SectionOf(row.root, row.subKey);
+            ValueChange change;
+            change.section = section;
+            change.name = name;
+            change.outcome = ValueOutcome::NotRestored;
+            for (const WorkspaceReport* report : {&primary, &second}) HasRecord(report->settings, section, name, &change.saved);
+            LiveValue live = ReadLiveValue(row.root, row.subKey, name);
+            change.live = live.state == LiveState::Present ? live.AsText() : L"";
+            preview.values.push_back(change);
+        });
+    }
+}
+
+bool HiveIn(const WorkspaceReport& report, size_t row) {
+    return report.kind == EntryKind::Folder && report.catalogue.hives.size() > row && report.catalogue.hives[row].present;
+}
+
+void AddSnapshots(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview) {
+    for (size_t i = 0; i < kSnapshotCount; ++i) {
+        std::wstring key = SectionOf(HKEY_LOCAL_MACHINE, kSnapshotTable[i].subKey);
+        std::wstring file = kSnapshotTable[i].fileName;
+        if (!HiveIn(primary, i) && !HiveIn(second, i)) {
+            preview.snapshots.push_back(key + L": left as it is (no " + file + L" saved)");
+        } else if (!LiveKeyExists(HKEY_LOCAL_MACHINE, kSnapshotTable[i].subKey)) {
+            preview.snapshots.push_back(key + L": not restored, the key does not exist (install the suite first)");
+        } else {
+            preview.snapshots.push_back(key + L": replaced whole by " + file);
+        }
+    }
+}
+
+}  // namespace
+
+LPCWSTR OutcomeName(ValueOutcome outcome) {
+    switch (outcome) {
+    case ValueOutcome::Same: return L"same";
+    case ValueOutcome::Different: return L"different";
+    case ValueOutcome::MissingKey: return L"missing key";
+    case ValueOutcome::MissingValue: return L"missing value";
+    case ValueOutcome::NotRestored: return L"not restored";
+    }
+    return L"?";
+}
+
+LPCWSTR OutcomeName(FileOutcome outcome) {
+    switch (outcome) {
+    case FileOutcome::Create: return L"create";
+    case FileOutcome::Replace: return L"replace";
+    case FileOutcome::ReplaceSame: return L"replace (same size)";
+    case FileOutcome::NotRestored: return L"not restored (parent folder missing)";
+    }
+    return L"?";
+}
+
+LPCWSTR OutcomeName(FolderOutcome outcome) {
+    switch (outcome) {
+    case FolderOutcome::Create: return L"created";
+    case FolderOutcome::Exists: return L"exists already";
+    case FolderOutcome::ParentMissing: return L"not created (parent missing)";
+    case FolderOutcome::NoPath: return L"no path set";
+    }
+    return L"?";
+}
+
+PreviewReport PreviewRestore(const WorkspaceReport& primary, const WorkspaceReport& second) {
+    PreviewReport preview;
+    std::vector<ReplayedWrite> writes = MergedWrites(primary, second);
+    for (const auto& write : writes) {
+        ValueChange change = CompareWithLive(write);
+        if (change.outcome == ValueOutcome::Same) {
+            ++preview.unchanged;
+        } else {
+            preview.values.push_back(change);
+        }
+    }
+    AddUnrestoredValues(primary, second, preview);
+    AddSnapshots(primary, second, preview);
+    AddDataFiles(primary, second, preview);
+    AddSavePathFolders(primary, second, preview);
+    return preview;
+}

@@ -1,0 +1,50 @@
+// What "/set" would change on this machine, worked out read-only from the two workspaces and the
+// live registry and folders. The restore runs from "mvtemp" and then from "mvtempbk", so where
+// both hold something, the second one's is what would remain.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "inspector/workspace_report.h"
+
+enum class ValueOutcome { Same, Different, MissingKey, MissingValue, NotRestored };
+
+struct ValueChange {
+    std::wstring section;  // the settings-file section, naming root and key
+    std::wstring name;
+    ValueOutcome outcome = ValueOutcome::Same;
+    std::wstring live;
+    std::wstring saved;
+};
+
+enum class FileOutcome { Create, Replace, ReplaceSame, NotRestored };
+
+struct FileChange {
+    std::wstring path;  // on this machine
+    FileOutcome outcome = FileOutcome::Create;
+    uint64_t size = 0;
+};
+
+enum class FolderOutcome { Create, Exists, ParentMissing, NoPath };
+
+struct FolderChange {
+    std::wstring valueName;
+    std::wstring path;
+    FolderOutcome outcome = FolderOutcome::NoPath;
+};
+
+struct PreviewReport {
+    std::vector<ValueChange> values;  // every value a restore writes that differs, and the unrestored ones
+    size_t unchanged = 0;
+    std::vector<std::wstring> snapshots;  // one line per key snapshot
+    std::vector<FileChange> files;
+    std::vector<FolderChange> folders;
+    std::vector<std::wstring> deletions;
+};
+
+PreviewReport PreviewRestore(const WorkspaceReport& primary, const WorkspaceReport& second);
+
+LPCWSTR OutcomeName(ValueOutcome outcome);
+LPCWSTR OutcomeName(FileOutcome outcome);
+LPCWSTR OutcomeName(FolderOutcome outcome);

@@ -1,0 +1,146 @@
+#include "inspector/workspace_report.h"
+
+#include <map>
+#include <set>
+
+#include "app/workspace.h"
+#include "files/data_sets.h"
+
+namespace {
+
+LPCWSTR NameOf(Workspace which) { return which == Workspace::Primary ? L"mvtemp" : L"mvtempbk"; }
+
+// The program takes the first qualifying drive where an entry of that name exists.
+std::wstring LocateWorkspace(Workspace which) {
+    DWORD present = GetLogicalDrives();
+    for (int index = 0; index < 26; ++index) {
+        if (!IsWorkspaceDrive(present, index)) continue;
+        PathBuffer path;
+        FormatWorkspacePath(which, index, path);
+        if (KindOfEntry(path) != EntryKind::Missing) return path;
+    }
+    return std::wstring();
+}
+
+void NoteUnsafe(WorkspaceReport& report, const std::wstring& where, const std::vector<std::wstring>& links) {
+    for (const auto& link : links) report.unsafe.push_back(where + L"\\" + link + L" is a link");
+}
+
+void InspectContents(WorkspaceReport& report) {
+    const std::wstring& root = report.path;
+    report.settings = ScanSettingsFile(root + L"\\Movendo.ini");
+    if (report.settings.encoding == SettingsEncoding::Missing) {
+        report.problems.push_back(L"settings file Movendo.ini missing");
+    } else if (!report.settings.Usable()) {
+        report.problems.push_back(std::wstring(L"settings file Movendo.ini is not a usable settings file (") +
+                                  EncodingName(report.settings.encoding) + L")");
+    }
+    for (const auto& duplicate : report.settings.duplicateSections) {
+        report.problems.push_back(L"settings file repeats the section [" + duplicate + L"]: a restore reads only the first");
+    }
+    report.catalogue = CheckCatalogue(report.settings, root);
+    for (const auto& hive : report.catalogue.hives) {
+        if (!hive.present) report.problems.push_back(L"hive file " + hive.fileName + L" missing");
+        if (hive.present && hive.size == 0) report.problems.push_back(L"hive file " + hive.fileName + L" is empty");
+    }
+    for (const DataSet& set : kDataSets) {
+        TreeScan scan = ScanTree(root + L"\\" + set.workspaceFolder);
+        if (!scan.present) report.problems.push_back(std::wstring(L"folder ") + set.workspaceFolder + L" missing");
+        if (scan.isLink) report.unsafe.push_back(root + L"\\" + set.workspaceFolder + L" is a link");
+        NoteUnsafe(report, root + L"\\" + set.workspaceFolder, scan.links);
+        for (const auto& path : scan.tooLong) {
+            report.problems.push_back(root + L"\\" + set.workspaceFolder + L"\\" + path + L" has a path too long to restore");
+        }
+        report.folders.emplace_back(set.workspaceFolder, scan);
+    }
+    report.mvdMngKind = KindOfEntry(root + L"\\" + kMvdMngIniName, &report.mvdMngSize);
+    if (report.mvdMngKind == EntryKind::Link) report.unsafe.push_back(root + L"\\" + kMvdMngIniName + L" is a link");
+    // Links among the other entries of the workspace's top level.
+    TreeScan top = ScanTree(root);
+    for (const auto& link : top.links) {
+        bool known = false;
+        for (const DataSet& set : kDataSets) known = known || _wcsicmp(link.c_str(), set.workspaceFolder) == 0;
+        if (!known && _wcsicmp(link.c_str(), kMvdMngIniName) != 0) report.unsafe.push_back(root + L"\\" + link + L" is a link");
+    }
+}
+
+}  // namespace
+
+WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path) {
+    WorkspaceReport report;
+    report.which = which;
+    report.name = NameOf(which);
+    report.path = path;
+    report.kind = KindOfEntry(path);
+    switch (report.kind) {
+    case EntryKind::Missing: report.path.clear(); break;
+    case EntryKind::File: report.problems.push_back(L"the workspace is a plain file, not a folder"); break;
+    case EntryKind::Link: report.unsafe.push_back(path + L" is a link, not a folder: a restore would not use it safely"); break;
+    case EntryKind::Folder: InspectContents(report); break;
+    }
+    return report;
+}
+
+WorkspaceReport InspectWorkspace(Workspace which) {
+    std::wstring path = LocateWorkspace(which);
+    if (path.empty()) {
+        WorkspaceReport report;
+        report.which = which;
+        report.name = NameOf(which);
+        return report;
+    }
+    return InspectWorkspaceAt(which, path);
+}
+
+namespace {
+
+// Every record a restore would read, by "[section] key".
+std::map<std::wstring, std::wstring> RecordsOf(const SettingsScan& settings) {
+    std::map<std::wstring, std::wstring> records;
+    for (const auto& entry : settings.index) {
+        const auto& section = settings.sections[entry.second];
+        for (const auto& key : section.keys) {
+            records[L"[" + section.name + L"] " + section.records[key.second].first] = section.records[key.second].second;
+        }
+    }
+    return records;
+}
+
+template <class Map, class Describe>
+void CompareMaps(const Map& a, const Map& b, const std::wstring& what, Describe describe, std::vector<std::wstring>& out) {
+    for (const auto& entry : a) {
+        auto other = b.find(entry.first);
+        if (other == b.end()) {
+            out.push_back(what + L" " + entry.first + L" only in mvtemp");
+        } else if (other->second != entry.second) {
+            out.push_back(what + L" " + entry.first + L" differs: " + describe(entry.second) + L" in mvtemp, " +
+                          describe(other->second) + L" in mvtempbk");
+        }
+    }
+    for (const auto& entry : b) {
+        if (a.find(entry.first) == a.end()) out.push_back(what + L" " + entry.first + L" only in mvtempbk");
+    }
+}
+
+std::map<std::wstring, uint64_t> FilesOf(const WorkspaceReport& report) {
+    std::map<std::wstring, uint64_t> files;
+    for (const auto& folder : report.folders) {
+        for (const auto& file : folder.second.files) files[folder.first + L"\\" + file.first] = file.second;
+    }
+    for (const auto& hive : report.catalogue.hives) {
+        if (hive.present) files[hive.fileName] = hive.size;
+    }
+    if (report.mvdMngKind == EntryKind::File) files[kMvdMngIniName] = report.mvdMngSize;
+    return files;
+}
+
+}  // namespace
+
+std::vector<std::wstring> CompareWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second) {
+    std::vector<std::wstring> differences;
+    auto text = [](const std::wstring& value) { return L"\"" + value + L"\""; };
+    auto bytes = [](uint64_t size) { return std::to_wstring(size) + L" bytes"; };
+    CompareMaps(RecordsOf(primary.settings), RecordsOf(second.settings), L"record", text, differences);
+    CompareMaps(FilesOf(primary), FilesOf(second), L"file", bytes, differences);
+    return differences;
+}

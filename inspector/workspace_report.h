@@ -1,0 +1,34 @@
+// Everything the inspector learns about one workspace, read-only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/environment.h"
+#include "inspector/catalogue_check.h"
+#include "inspector/settings_scan.h"
+#include "inspector/tree_scan.h"
+
+struct WorkspaceReport {
+    Workspace which = Workspace::Primary;
+    LPCWSTR name = L"";      // "mvtemp" or "mvtempbk"
+    std::wstring path;       // empty when no drive holds it
+    EntryKind kind = EntryKind::Missing;
+    SettingsScan settings;
+    CatalogueCheck catalogue;
+    std::vector<std::pair<std::wstring, TreeScan>> folders;  // "MV", "tw1", "tw2"
+    EntryKind mvdMngKind = EntryKind::Missing;
+    uint64_t mvdMngSize = 0;
+    std::vector<std::wstring> unsafe;   // links, described
+    std::vector<std::wstring> problems;  // missing or unusable parts
+
+    bool Found() const { return !path.empty(); }
+};
+
+// Finds the workspace by the same drive rule as the program and inspects it.
+WorkspaceReport InspectWorkspace(Workspace which);
+// Inspects a workspace at a known path (used by the above, and by tests).
+WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path);
+
+// What differs between the two workspaces: records, hive files, data files and their sizes.
+std::vector<std::wstring> CompareWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second);
