@@ -2,11 +2,13 @@
 // folders put them, and a workspace on drive D:.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/environment.h"
+#include "files/cleanup.h"
 #include "platform/sim/known_folders.h"
 #include "sim_fixture.h"
 

@@ -1,0 +1,219 @@
+// What the registry, hive file and privilege operations do for the registry transfer. Each test
+// works below its own scratch key HKEY_CURRENT_USER\Software\MovendoContract\<test>.
+#include "contract.h"
+
+namespace {
+
+std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+
+// Enables or disables a privilege on the process token; the token's own answer.
+DWORD SetPrivilege(LPCWSTR name, bool enable) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return GetLastError();
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    DWORD result = ERROR_NO_SUCH_PRIVILEGE;
+    if (LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) {
+        AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+        result = GetLastError();  // ERROR_NOT_ALL_ASSIGNED when the token does not hold it
+    }
+    CloseHandle(token);
+    return result;
+}
+
+}  // namespace
+
+class RegistryContractTest : public ContractTest {
+protected:
+    void SetUp() override {
+        ContractTest::SetUp();
+        scratch_ = L"Software\\MovendoContract\\" +
+                   Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        RemoveScratch();
+    }
+    void TearDown() override {
+        RemoveScratch();
+        ContractTest::TearDown();
+    }
+    void RemoveScratch() {
+#ifdef _WIN32
+        RegDeleteTreeW(HKEY_CURRENT_USER, scratch_.c_str());
+#endif
+    }
+    std::wstring Key(const std::wstring& below = L"") const { return below.empty() ? scratch_ : scratch_ + L"\\" + below; }
+    HKEY Create(const std::wstring& below, REGSAM access = KEY_ALL_ACCESS, DWORD* disposition = nullptr) {
+        HKEY key = nullptr;
+        LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      access, nullptr, &key, disposition);
+        EXPECT_EQ(status, ERROR_SUCCESS) << "create";
+        return key;
+    }
+    void SetNumber(HKEY key, LPCWSTR name, DWORD value) {
+        EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+                  ERROR_SUCCESS);
+    }
+    // The value's data as a number, or 0xDEADBEEF when it cannot be read as 4 bytes.
+    DWORD Number(HKEY key, LPCWSTR name) {
+        DWORD value = 0, size = sizeof value;
+        if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+            size != sizeof value) {
+            return 0xDEADBEEF;
+        }
+        return value;
+    }
+    bool Exists(const std::wstring& below) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    }
+
+    std::wstring scratch_;
+};
+
+TEST_F(RegistryContractTest, CreateMakesMissingParentsAndTellsNewFromExisting) {
+    DWORD disposition = 0;
+    HKEY key = Create(L"A\\B\\C", KEY_SET_VALUE, &disposition);
+    EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
+    RegCloseKey(key);
+    EXPECT_TRUE(Exists(L"A"));
+    EXPECT_TRUE(Exists(L"A\\B"));
+    key = Create(L"a\\b\\c", KEY_SET_VALUE, &disposition);
+    EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY)) << "names compare without regard to case";
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContractTest, OpeningAMissingKeyFailsAndLeavesTheResultNull) {
+    HKEY key = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x1234));
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key(L"Missing").c_str(), 0, KEY_QUERY_VALUE, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_FALSE(Exists(L"Missing")) << "opening never creates";
+}
+
+TEST_F(RegistryContractTest, QueryReadsDataOfAnyTypeAsBytesAndReportsTheSizeItNeeds) {
+    HKEY key = Create(L"");
+    const BYTE six[] = {1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(RegSetValueExW(key, L"Six", 0, REG_BINARY, six, sizeof six), ERROR_SUCCESS);
+    const BYTE two[] = {0x34, 0x12};
+    ASSERT_EQ(RegSetValueExW(key, L"Two", 0, REG_SZ, two, sizeof two), ERROR_SUCCESS);
+
+    BYTE data[4] = {0, 0, 0, 0};
+    DWORD size = sizeof data, type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"Six", nullptr, &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(type, DWORD(REG_BINARY));
+    size = sizeof data;
+    EXPECT_EQ(RegQueryValueExW(key, L"two", nullptr, &type, data, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(data[0], 0x34);
+    EXPECT_EQ(data[1], 0x12);
+    EXPECT_EQ(data[2], 0) << "nothing beyond the data is written";
+    size = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"Six", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 6u);
+    size = sizeof data;
+    EXPECT_EQ(RegQueryValueExW(key, L"Missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContractTest, StringsAreStoredWithExactlyTheBytesGiven) {
+    HKEY key = Create(L"");
+    const WCHAR text[] = L"D:\\Video";
+    ASSERT_EQ(RegSetValueExW(key, L"T", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 3 * sizeof(WCHAR)),
+              ERROR_SUCCESS);
+    WCHAR read[16] = {};
+    DWORD size = sizeof read;
+    EXPECT_EQ(RegQueryValueExW(key, L"T", nullptr, nullptr, reinterpret_cast<BYTE*>(read), &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 3 * sizeof(WCHAR)) << "no terminator added";
+    EXPECT_EQ(std::wstring(read), L"D:\\");
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContractTest, HandleAllowsOnlyWhatItWasOpenedFor) {
+    HKEY key = Create(L"");
+    SetNumber(key, L"N", 1);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key().c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    DWORD value = 0, size = sizeof value;
+    EXPECT_EQ(RegQueryValueExW(key, L"N", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_ACCESS_DENIED);
+    SetNumber(key, L"N", 2);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key().c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key), ERROR_SUCCESS);
+    EXPECT_EQ(Number(key, L"N"), 2u);
+    EXPECT_EQ(RegSetValueExW(key, L"N", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+              ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContractTest, PrivilegesAreLookedUpByNameAndEnabledOnTheToken) {
+    LUID luid = {};
+    EXPECT_TRUE(LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &luid));
+    EXPECT_EQ(luid.LowPart, 17u);
+    EXPECT_TRUE(LookupPrivilegeValueW(nullptr, L"serestoreprivilege", &luid)) << "names compare without regard to case";
+    EXPECT_EQ(luid.LowPart, 18u);
+    EXPECT_FALSE(LookupPrivilegeValueW(nullptr, L"SeNoSuchPrivilege", &luid));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_SUCH_PRIVILEGE));
+    EXPECT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+}
+
+TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
+    ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+    HKEY key = Create(L"");
+    SetNumber(key, L"N", 1);
+    HKEY sub = Create(L"Sub");
+    SetNumber(sub, L"M", 2);
+    RegCloseKey(sub);
+    std::wstring file = Path(L"key.dat");
+    ASSERT_EQ(RegSaveKeyW(key, file.c_str(), nullptr), ERROR_SUCCESS);
+    EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    LONG again = RegSaveKeyW(key, file.c_str(), nullptr);
+    if (RunningUnderWine()) {
+        EXPECT_EQ(again, ERROR_SUCCESS) << "known gap: Wine replaces an existing file";
+    } else {
+        EXPECT_EQ(again, ERROR_ALREADY_EXISTS);
+    }
+
+    SetNumber(key, L"N", 9);
+    SetNumber(key, L"AddedLater", 3);
+    RegCloseKey(Create(L"NewSub"));
+    EXPECT_EQ(RegRestoreKeyW(key, file.c_str(), REG_FORCE_RESTORE), ERROR_SUCCESS);
+    if (RunningUnderWine()) {
+        EXPECT_EQ(Number(key, L"N"), 9u) << "known gap: Wine's RegRestoreKeyW changes nothing";
+    } else {
+        EXPECT_EQ(Number(key, L"N"), 1u);
+        EXPECT_EQ(Number(key, L"AddedLater"), 0xDEADBEEFu);
+        EXPECT_FALSE(Exists(L"NewSub"));
+        EXPECT_TRUE(Exists(L"Sub"));
+    }
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContractTest, HiveSaveNeedsTheBackupPrivilegeEnabled) {
+    HKEY key = Create(L"");
+    SetNumber(key, L"N", 1);
+    ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, false), DWORD(ERROR_SUCCESS));
+    std::wstring file = Path(L"key.dat");
+    EXPECT_EQ(RegSaveKeyW(key, file.c_str(), nullptr), ERROR_PRIVILEGE_NOT_HELD);
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written";
+    EXPECT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContractTest, RestoreFromAMissingFileFailsAndLeavesTheKey) {
+    ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+    HKEY key = Create(L"");
+    SetNumber(key, L"N", 1);
+    LONG status = RegRestoreKeyW(key, Path(L"none.dat").c_str(), REG_FORCE_RESTORE);
+    if (RunningUnderWine()) {
+        EXPECT_EQ(status, ERROR_SUCCESS) << "known gap: Wine's RegRestoreKeyW is a stub";
+    } else {
+        EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
+    }
+    EXPECT_EQ(Number(key, L"N"), 1u);
+    RegCloseKey(key);
+}

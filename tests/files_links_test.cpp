@@ -1,0 +1,86 @@
+// No copy or deletion passes through a link: what a link points to keeps every file and gains
+// none, whichever side of the copy the link is on.
+#include "files_fixture.h"
+
+class LinkTest : public FilesTest {
+protected:
+    void SetUp() override {
+        FilesTest::SetUp();
+        for (auto name : {L"one", L"Sub\\two", L"Sub\\Movendo.ini"}) files().WriteFile(kTarget + L"\\" + name, "theirs");
+    }
+    const std::wstring kTarget = L"E:\\Elsewhere";
+};
+
+TEST_F(LinkTest, SourceFoldersThatAreLinksAreNotEntered) {
+    files().WriteFile(kSuite + L"\\Data\\a.txt", "x");
+    files().MakeLink(kSuite + L"\\Junction", kTarget);
+    files().MakeLink(kSuite + L"\\Data\\Symlink", kTarget + L"\\Sub", IO_REPARSE_TAG_SYMLINK);
+    files().MakeFileLink(kSuite + L"\\file-link.txt", kTarget + L"\\one");
+    env.CopySuiteDataToWorkspace(L"");
+    EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{L"Data\\", L"Data\\a.txt"}));
+    EXPECT_EQ(files().CountFiles(kTarget), 3u);
+}
+
+TEST_F(LinkTest, DestinationFoldersAndFilesThatAreLinksAreNotCopiedInto) {
+    for (auto name : {L"Data\\a.txt", L"Data\\Deep\\b.txt", L"one", L"top.txt"}) files().WriteFile(kWorkspace + L"\\MV\\" + name, "ours");
+    files().MakeFolders(kSuite);
+    files().MakeLink(kSuite + L"\\Data", kTarget);
+    files().MakeFileLink(kSuite + L"\\one", kTarget + L"\\one");
+    env.CopySuiteDataFromWorkspace(L"");
+    EXPECT_EQ(Tree(kSuite), (Names{L"Data@", L"one@", L"top.txt"}));
+    EXPECT_EQ(Tree(kTarget), (Names{L"Sub\\", L"Sub\\Movendo.ini", L"Sub\\two", L"one"}));
+    EXPECT_EQ(files().ReadFile(kTarget + L"\\one"), "theirs");
+}
+
+TEST_F(LinkTest, SetFoldersReachedThroughALinkAreLeftAlone) {
+    files().WriteFile(kSuite + L"\\a.txt", "x");
+    files().WriteFile(L"C:\\MvdMng.ini", "x");
+    files().MakeLink(kWorkspace + L"\\MV", kTarget);  // the workspace's folder of a set
+    files().Remove(L"C:\\ProgramData\\Tamrix\\Parlunet");
+    files().MakeLink(L"C:\\ProgramData\\Tamrix\\Parlunet", kTarget);  // a folder below a known folder
+    files().WriteFile(kWorkspace + L"\\tw1\\AccountData.xml", "ours");
+    Backup();
+    Restore();
+    EXPECT_EQ(files().CountFiles(kTarget), 3u);
+    EXPECT_FALSE(files().Exists(kTarget + L"\\a.txt"));
+    EXPECT_FALSE(files().Exists(kTarget + L"\\AccountData.xml"));
+    EXPECT_EQ(Calls(L"CopyFileW " + kSuite), 0u);
+    EXPECT_EQ(Calls(L"CopyFileW " + kWorkspace + L"\\tw1"), 0u);
+}
+
+TEST_F(LinkTest, AWorkspaceThatIsALinkIsNeitherWrittenNorReadNorEmptied) {
+    files().WriteFile(kSuite + L"\\a.txt", "x");
+    files().WriteFile(L"C:\\MvdMng.ini", "x");
+    files().Remove(kWorkspace);
+    files().MakeLink(kWorkspace, kTarget);
+    Backup();
+    EXPECT_EQ(Tree(kTarget), (Names{L"Sub\\", L"Sub\\Movendo.ini", L"Sub\\two", L"one"}));
+    files().WriteFile(kTarget + L"\\MvdMng.ini", "theirs");
+    Restore();
+    EXPECT_EQ(files().ReadFile(L"C:\\MvdMng.ini"), "x");
+    env.DeleteDirectoryTree(kWorkspace.c_str());
+    EXPECT_FALSE(files().Exists(kWorkspace));
+    EXPECT_EQ(files().CountFiles(kTarget), 4u);
+}
+
+TEST_F(LinkTest, DeletingATreeRemovesLinksInsideItAsLinks) {
+    files().WriteFile(kWorkspace + L"\\MV\\a.txt", "x");
+    files().MakeLink(kWorkspace + L"\\MV\\Junction", kTarget);
+    files().MakeLink(kWorkspace + L"\\Symlink", kTarget + L"\\Sub", IO_REPARSE_TAG_SYMLINK);
+    files().MakeFileLink(kWorkspace + L"\\file-link", kTarget + L"\\one");
+    env.DeleteDirectoryTree(kWorkspace.c_str());
+    EXPECT_FALSE(files().Exists(kWorkspace));
+    EXPECT_EQ(files().CountFiles(kTarget), 3u);
+}
+
+// A relocated data folder: the known folder itself is a link, and is followed.
+TEST_F(LinkTest, KnownFoldersAreFollowedAsTheyAre) {
+    files().Remove(L"C:\\ProgramData");
+    files().MakeLink(L"C:\\ProgramData", L"E:\\ProgramData");
+    files().WriteFile(L"E:\\ProgramData\\Tamrix\\Mirovane\\a.txt", "x");
+    files().WriteFile(L"E:\\ProgramData\\Tamrix\\Mirovane\\HDD.dat", "x");
+    env.CopySuiteDataToWorkspace(L"");
+    DeleteHddAndVideoFolderFiles();
+    EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{L"a.txt"}));
+    EXPECT_EQ(Tree(L"E:\\ProgramData\\Tamrix\\Mirovane"), (Names{L"a.txt"}));
+}

@@ -1,0 +1,292 @@
+// The backup and restore procedures end to end on the simulated machine: the round trip of a
+// populated installation, the order of the two runs, and the enumerated lists.
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "app/command.h"
+#include "installation.h"
+#include "platform/sim/processes.h"
+#include "platform/sim/registry.h"
+#include "procedures/procedures.h"
+#include "registry/snapshot_table.h"
+#include "platform/sim/known_folders.h"
+#include "sim_fixture.h"
+
+namespace {
+
+const wchar_t kInstInfo[] = L"SOFTWARE\\Tamrix\\Mirovane\\InstInfo";
+const wchar_t kMainApp[] = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
+
+std::vector<std::wstring> WithoutVersions(std::vector<std::wstring> lines) {
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::wstring& line) { return line.find(L"\\INSTINFO|") != std::wstring::npos; }),
+                lines.end());
+    return lines;
+}
+
+// Equal listings, or the lines that only one of them has.
+void ExpectSameLines(const std::vector<std::wstring>& actual, const std::vector<std::wstring>& expected) {
+    std::vector<std::wstring> missing, extra;
+    std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
+    std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
+    for (const auto& line : missing) ADD_FAILURE() << "missing: " << std::string(line.begin(), line.end());
+    for (const auto& line : extra) ADD_FAILURE() << "unexpected: " << std::string(line.begin(), line.end());
+}
+
+}  // namespace
+
+class ProceduresTest : public SimTest {
+protected:
+    void SetUp() override { drives().Add(L'D', DRIVE_FIXED); }
+    sim::Registry& registry() { return machine->registry(); }
+    // The text of a record in a workspace's settings file, or "<none>".
+    std::wstring Record(const std::wstring& workspace, const std::wstring& section, const std::wstring& key) {
+        WCHAR text[MAX_PATH] = {};
+        std::wstring file = workspace + L"\\Movendo.ini";
+        DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<none>", text, MAX_PATH, file.c_str());
+        return std::wstring(text, length);
+    }
+    DWORD Dword(HKEY root, const std::wstring& key, const std::wstring& name) {
+        const sim::RegValue* value = registry().GetValue(root, key, name);
+        if (value == nullptr || value->data.size() != 4) return 0xDEADBEEF;
+        return value->data[0] | value->data[1] << 8 | value->data[2] << 16 | static_cast<DWORD>(value->data[3]) << 24;
+    }
+    bool HasValue(HKEY root, const std::wstring& key, const std::wstring& name) {
+        return registry().GetValue(root, key, name) != nullptr;
+    }
+};
+
+TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
+    SeedInstallation(*machine);
+    // The third list has no "num": it is not carried.
+    auto registryBefore = WithoutVersions(SuiteRegistryListing(*machine));
+    registryBefore.erase(std::remove_if(registryBefore.begin(), registryBefore.end(),
+                                        [](const std::wstring& line) { return line.find(L"\\DISPMY3") != std::wstring::npos; }),
+                         registryBefore.end());
+    auto filesBefore = SuiteFilesListing(*machine);
+    RunCommand(L"/get");
+    ASSERT_TRUE(files().IsFolder(L"D:\\mvtemp"));
+    ASSERT_TRUE(files().IsFolder(L"D:\\mvtempbk"));
+    EXPECT_EQ(files().ReadFile(L"D:\\mvtemp\\Movendo.ini"), files().ReadFile(L"D:\\mvtempbk\\Movendo.ini"));
+    for (size_t i = 0; i < kSnapshotCount; ++i) {
+        EXPECT_TRUE(files().Exists(std::wstring(L"D:\\mvtemp\\") + kSnapshotTable[i].fileName)) << kSnapshotTable[i].fileName;
+    }
+    std::vector<std::wstring> workspace = files().Listing(L"D:\\mvtemp\\MV");
+    for (const auto& file : kLeftOutFiles) {
+        std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
+        bool copied = std::any_of(workspace.begin(), workspace.end(),
+                                  [&](const std::wstring& line) { return line.find(L"\\" + name + L"|") != std::wstring::npos; });
+        EXPECT_FALSE(copied) << name;
+    }
+
+    Reinstall(*machine);
+    files().WriteFile(L"C:\\ProgramData\\Tamrix\\Mirovane\\VideoFolder.dat", "rebuilt by the suite");
+    files().WriteFile(L"C:\\ProgramData\\Tamrix\\Mirovane\\HDD.dat", "rebuilt by the suite");
+    RunCommand(L"/set");
+
+    ExpectSameLines(WithoutVersions(SuiteRegistryListing(*machine)), registryBefore);
+    for (const auto& file : kCarriedFiles) {
+        std::wstring path = L"C:\\" + file;
+        EXPECT_EQ(files().ReadFile(path), "carried " + std::string(file.begin(), file.end())) << file;
+    }
+    for (const auto& file : kLeftOutFiles) EXPECT_FALSE(files().Exists(L"C:\\" + file)) << file;
+    EXPECT_TRUE(files().IsFolder(L"C:\\ProgramData\\Tamrix\\Mirovane\\Empty\\Deeper"));
+    EXPECT_FALSE(files().Exists(L"C:\\ProgramData\\Tamrix\\Mirovane\\VideoFolder.dat"));
+    EXPECT_FALSE(files().Exists(L"C:\\ProgramData\\Tamrix\\Mirovane\\HDD.dat"));
+    for (auto folder : {L"D:\\Rec\\Mpeg", L"D:\\Rec\\TimeShift", L"D:\\Rec\\Auto"}) EXPECT_TRUE(files().IsFolder(folder)) << folder;
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+    EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));
+    EXPECT_EQ(machine->OpenHandles(), 0u);
+    // The versions are saved but never written back.
+    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kInstInfo, L"MainVersion")->data, sim::TextBytes(L"9"));
+}
+
+TEST_F(ProceduresTest, SetRestoresFromPrimaryThenSecondSoTheSecondRemains) {
+    registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 1);
+    CEnvironment env;
+    BackupEnvironment(env, Workspace::Second);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 2);
+    BackupEnvironment(env, Workspace::Primary);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 3);
+    RunCommand(L"/set");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo"), 1u);
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+    EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));
+    RunCommand(L"/set");  // nothing left to do
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo"), 1u);
+}
+
+TEST_F(ProceduresTest, WithoutAWorkspaceNothingIsStoppedOrWritten) {
+    drives()[L'D'].writeProtected = true;
+    SeedInstallation(*machine);
+    machine->processes().Add(40, L"mvadmin.exe");
+    auto registryBefore = machine->registry().Listing();
+    auto filesBefore = files().Listing(L"C:\\");
+    RunCommand(L"/get");
+    RunCommand(L"/set");
+    EXPECT_TRUE(machine->processes().terminated.empty());
+    EXPECT_EQ(machine->registry().Listing(), registryBefore);
+    EXPECT_EQ(files().Listing(L"C:\\"), filesBefore);
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+    EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));
+}
+
+TEST_F(ProceduresTest, RestoreWithoutSettingsFileStillCopiesFilesAndDeletesTheWorkspace) {
+    files().WriteFile(L"D:\\mvtemp\\MV\\Setting.xml", "saved");
+    files().MakeFolders(L"C:\\ProgramData\\Tamrix");
+    files().WriteFile(L"D:\\mvtemp\\MvdMng.ini", "ini");
+    registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", L"D:\\Video");
+    CEnvironment env;
+    RestoreEnvironment(env, Workspace::Primary);
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo"));
+    EXPECT_FALSE(registry().HasKey(HKEY_CURRENT_USER, L"Software\\Tamrix\\Mirovane\\MainApp\\DispMY1"));
+    EXPECT_EQ(files().ReadFile(L"C:\\ProgramData\\Tamrix\\Mirovane\\Setting.xml"), "saved");
+    EXPECT_EQ(files().ReadFile(L"C:\\MvdMng.ini"), "ini");
+    EXPECT_TRUE(files().IsFolder(L"D:\\Video"));
+    EXPECT_STREQ(env.m_szLog, "MpegFileSavePath=D:\\Video\r\n");
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+}
+
+TEST_F(ProceduresTest, DefEpgOrderListEndsAtTheFirstMissingSid) {
+    const std::wstring key = kDefEpgOrderSubKey;
+    for (int i = 0; i < 5; ++i) {
+        registry().SetDword(HKEY_LOCAL_MACHINE, key, L"Show" + std::to_wstring(i), i);
+        registry().SetDword(HKEY_LOCAL_MACHINE, key, L"SID" + std::to_wstring(i), 100 + i);
+    }
+    registry().SetDword(HKEY_LOCAL_MACHINE, key, L"Show5", 5);
+    registry().SetDword(HKEY_LOCAL_MACHINE, key, L"Show6", 6);
+    registry().SetDword(HKEY_LOCAL_MACHINE, key, L"SID6", 106);
+    RunCommand(L"/get");
+    std::wstring section = L"HKEY_LOCAL_MACHINE\\" + key;
+    EXPECT_EQ(Record(L"D:\\mvtemp", section, L"num"), L"<none>");
+    EXPECT_EQ(Record(L"D:\\mvtemp", section, L"SID4"), L"104");
+    EXPECT_EQ(Record(L"D:\\mvtemp", section, L"Show5"), L"5");
+    EXPECT_EQ(Record(L"D:\\mvtemp", section, L"Show6"), L"<none>");
+    EXPECT_EQ(Record(L"D:\\mvtemp", section, L"SID6"), L"<none>");
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix");
+    RunCommand(L"/set");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, key, L"SID4"), 104u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, key, L"Show5"), 5u);
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, key, L"Show6"));
+}
+
+TEST_F(ProceduresTest, DispMyListsFollowNumSourceAndId) {
+    const std::wstring noNum = kDispMySubKeys[0], shortList = kDispMySubKeys[1], gap = kDispMySubKeys[2];
+    registry().SetString(HKEY_CURRENT_USER, noNum, L"name", L"ignored");
+    registry().SetDword(HKEY_CURRENT_USER, noNum, L"SOURCE0", 1);
+    registry().SetDword(HKEY_CURRENT_USER, shortList, L"num", 3);
+    for (int i = 0; i < 3; ++i) {
+        registry().SetDword(HKEY_CURRENT_USER, shortList, L"SOURCE" + std::to_wstring(i), i);
+        registry().SetDword(HKEY_CURRENT_USER, shortList, L"ID" + std::to_wstring(i), 10 + i);
+    }
+    registry().SetDword(HKEY_CURRENT_USER, shortList, L"ID3", 13);
+    registry().SetDword(HKEY_CURRENT_USER, gap, L"num", 4);
+    for (int i = 0; i < 4; ++i) {
+        registry().SetDword(HKEY_CURRENT_USER, gap, L"SOURCE" + std::to_wstring(i), i);
+        if (i != 2) registry().SetDword(HKEY_CURRENT_USER, gap, L"ID" + std::to_wstring(i), 20 + i);
+    }
+    RunCommand(L"/get");
+    registry().DeleteTree(HKEY_CURRENT_USER, L"Software\\Tamrix");
+    RunCommand(L"/set");
+    EXPECT_FALSE(registry().HasKey(HKEY_CURRENT_USER, noNum));
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, shortList, L"ID2"), 12u);
+    EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, shortList, L"ID3"));
+    EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, gap, L"ID2"));
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, gap, L"SOURCE3"), 3u);
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, gap, L"ID3"), 23u);
+}
+
+TEST_F(ProceduresTest, ListsCarryAtMost256PairsAndNumberExtremes) {
+    const std::wstring key = kDispMySubKeys[3];
+    registry().SetDword(HKEY_CURRENT_USER, key, L"num", 300);
+    for (int i = 0; i < 300; ++i) {
+        registry().SetDword(HKEY_CURRENT_USER, key, L"SOURCE" + std::to_wstring(i), i == 7 ? 0x80000000u : 0xFFFFFFFFu);
+        registry().SetDword(HKEY_CURRENT_USER, key, L"ID" + std::to_wstring(i), i);
+        registry().SetDword(HKEY_LOCAL_MACHINE, kDefEpgOrderSubKey, L"SID" + std::to_wstring(i), i);
+    }
+    RunCommand(L"/get");
+    registry().DeleteTree(HKEY_CURRENT_USER, L"Software\\Tamrix");
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix");
+    RunCommand(L"/set");
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"SOURCE7"), 0x80000000u) << "the absent marker's value is a value too";
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"SOURCE255"), 0xFFFFFFFFu);
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"ID255"), 255u);
+    EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, key, L"SOURCE256"));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kDefEpgOrderSubKey, L"SID255"), 255u);
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kDefEpgOrderSubKey, L"SID256"));
+}
+
+TEST_F(ProceduresTest, SecondGetRewritesRecordsKeepsHivesAndStaleListRecordsComeBack) {
+    const std::wstring key = kDispMySubKeys[0];
+    registry().SetDword(HKEY_CURRENT_USER, key, L"num", 3);
+    for (int i = 0; i < 3; ++i) registry().SetDword(HKEY_CURRENT_USER, key, L"SOURCE" + std::to_wstring(i), i);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"Old", 1);
+    RunCommand(L"/get");
+    std::string hive = files().ReadFile(L"D:\\mvtemp\\IPTV.dat");
+    ASSERT_FALSE(hive.empty());
+    registry().DeleteTree(HKEY_CURRENT_USER, key);
+    registry().SetDword(HKEY_CURRENT_USER, key, L"num", 1);
+    registry().SetDword(HKEY_CURRENT_USER, key, L"SOURCE0", 50);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"New", 2);
+    RunCommand(L"/get");
+    EXPECT_EQ(files().ReadFile(L"D:\\mvtemp\\IPTV.dat"), hive);
+    EXPECT_EQ(Record(L"D:\\mvtemp", L"HKEY_CURRENT_USER\\" + key, L"SOURCE0"), L"50");
+    EXPECT_EQ(Record(L"D:\\mvtemp", L"HKEY_CURRENT_USER\\" + key, L"SOURCE2"), L"2");
+    registry().DeleteTree(HKEY_CURRENT_USER, L"Software\\Tamrix");
+    RunCommand(L"/set");
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"SOURCE0"), 50u);
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"SOURCE2"), 2u);
+    EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"Old"));
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"New"));
+}
+
+TEST_F(ProceduresTest, SavePathFoldersFollowTheRestoredValues) {
+    registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", L"D:\\NoParent\\Mpeg");
+    registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"TimeShiftFileSavePath", L"D:\\Shift");
+    registry().SetString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Mirovane\\MVAutoRec\\Setting", L"AutoRecFileSavePath", L"D:\\Auto");
+    RunCommand(L"/get");
+    registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"TimeShiftFileSavePath", L"D:\\Installer");
+    CEnvironment env;
+    RestoreEnvironment(env, Workspace::Primary);
+    EXPECT_FALSE(files().Exists(L"D:\\NoParent"));
+    EXPECT_TRUE(files().IsFolder(L"D:\\Shift"));
+    EXPECT_FALSE(files().Exists(L"D:\\Installer"));
+    EXPECT_TRUE(files().IsFolder(L"D:\\Auto"));
+    EXPECT_STREQ(env.m_szLog, "AutoRecFileSavePath=D:\\Auto\r\n");
+}
+
+TEST_F(ProceduresTest, WorkspaceIsDeletedWhateverTheRestoreAchieved) {
+    registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 5);
+    RunCommand(L"/get");
+    registry().Restrict(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0);
+    machine->knownFolders().failures[CSIDL_COMMON_APPDATA] = E_FAIL;
+    RunCommand(L"/set");
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+    EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));
+}
+
+TEST(Catalogue, CountsOfValuesAndSnapshotsInBothOrders) {
+    struct Counts {
+        size_t dwords = 0, strings = 0, snapshots = 0, lists = 0;
+        void Add(const CatalogueRow& row) {
+            size_t names = 0;
+            ForEachValueName(row, [&](LPCWSTR) { ++names; });
+            if (row.kind == RowKind::Dword) dwords += names;
+            if (row.kind == RowKind::String) strings += names;
+            if (row.kind == RowKind::Snapshots) snapshots += kSnapshotCount;
+            if (row.kind == RowKind::DefEpgOrderDG || row.kind == RowKind::DispMY) ++lists;
+        }
+    } backup, restore;
+    for (size_t i = 0; i < kCatalogueRows; ++i) backup.Add(kCatalogue[i]);
+    for (size_t i = 0; i < kRestoreOrderCount; ++i) restore.Add(CatalogueRowByLabel(kRestoreOrder[i]));
+    EXPECT_EQ(kCatalogueRows, 26u);
+    EXPECT_EQ(backup.dwords, 146u);
+    EXPECT_EQ(backup.strings, 12u);
+    EXPECT_EQ(backup.snapshots, 7u);
+    EXPECT_EQ(restore.dwords, 146u);
+    EXPECT_EQ(restore.strings, 10u);
+    EXPECT_EQ(restore.snapshots, 7u);
+    EXPECT_EQ(restore.lists, 2u);
+    EXPECT_EQ(std::count(kRestoreOrder, kRestoreOrder + kRestoreOrderCount, 1), 0);
+}

@@ -1,0 +1,145 @@
+#include <string>
+#include <vector>
+
+#include "registry_fixture.h"
+
+namespace {
+
+const wchar_t kIptv[] = L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV";
+const wchar_t kIptvFile[] = L"D:\\mvtemp\\IPTV.dat";
+
+}  // namespace
+
+class KeySnapshotsTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"Count", 2);
+        registry().SetString(HKEY_LOCAL_MACHINE, kIptv, L"Name", L"first");
+        registry().SetValue(HKEY_LOCAL_MACHINE, kIptv, L"", REG_BINARY, {1, 2, 3});
+        registry().SetString(HKEY_LOCAL_MACHINE, std::wstring(kIptv) + L"\\Ch\\0", L"Url", L"udp://a");
+        registry().MakeKey(HKEY_LOCAL_MACHINE, std::wstring(kIptv) + L"\\Empty");
+    }
+    bool SaveCalled() {
+        for (const auto& call : machine->calls()) {
+            if (call.rfind(L"RegSaveKeyW", 0) == 0) return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(KeySnapshotsTest, RestoreBringsBackTheWholeTreeThatWasSaved) {
+    std::vector<std::wstring> saved = registry().Listing();
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    ASSERT_TRUE(files().Exists(kIptvFile));
+
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"Count", 9);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater", 1);
+    registry().SetDword(HKEY_LOCAL_MACHINE, std::wstring(kIptv) + L"\\New\\Deeper", L"X", 1);
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, std::wstring(kIptv) + L"\\Ch");
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().Listing(), saved);
+}
+
+TEST_F(KeySnapshotsTest, PrivilegesAreEnabledAndLeftEnabled) {
+    EXPECT_FALSE(token().Enabled(SE_BACKUP_NAME));
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_TRUE(token().Enabled(SE_BACKUP_NAME));
+    EXPECT_FALSE(token().Enabled(SE_RESTORE_NAME));
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_TRUE(token().Enabled(SE_RESTORE_NAME));
+}
+
+TEST_F(KeySnapshotsTest, TokenWithoutThePrivilegeWritesAndRestoresNothing) {
+    token().Hold(SE_BACKUP_NAME, false);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_FALSE(files().Exists(kIptvFile));
+
+    token().Hold(SE_BACKUP_NAME, true);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"Count", 9);
+    std::vector<std::wstring> changed = registry().Listing();
+    token().Hold(SE_RESTORE_NAME, false);
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().Listing(), changed);
+}
+
+// The existing file is kept without asking the platform to write it, so the outcome does not
+// depend on whether the platform would refuse to replace it.
+TEST_F(KeySnapshotsTest, ExistingHiveFileIsKeptAndNotOfferedToThePlatform) {
+    files().WriteFile(kIptvFile, "earlier snapshot");
+    machine->ClearCalls();
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(files().ReadFile(kIptvFile), "earlier snapshot");
+    EXPECT_FALSE(SaveCalled());
+}
+
+TEST_F(KeySnapshotsTest, MissingKeyGivesNoFileAndIsNeverCreatedByTheRestore) {
+    const wchar_t missing[] = L"SOFTWARE\\Tamrix\\Rondisc\\Backup";
+    env.SaveKeyToFile(L"Rondisc1.dat", missing);
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp\\Rondisc1.dat"));
+
+    env.SaveKeyToFile(L"Rondisc1.dat", kIptv);  // a hive file is there, but its key is not
+    std::vector<std::wstring> before = registry().Listing();
+    env.RestoreKeyFromFile(L"Rondisc1.dat", missing);
+    EXPECT_EQ(registry().Listing(), before);
+}
+
+TEST_F(KeySnapshotsTest, MissingOrDamagedHiveFileLeavesTheKeyUnchanged) {
+    std::vector<std::wstring> before = registry().Listing();
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().Listing(), before);
+    files().WriteFile(kIptvFile, "not a hive");
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().Listing(), before);
+}
+
+TEST_F(KeySnapshotsTest, RestoreReplacesTheKeyEvenWhileASubkeyIsHeldOpen) {
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater", 1);
+    HKEY held = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kIptv) + L"\\Ch").c_str(), 0, KEY_READ, &held),
+              ERROR_SUCCESS);
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater"), nullptr);
+    RegCloseKey(held);
+}
+
+TEST_F(KeySnapshotsTest, SaveAsksOnlyForReadingAndRestoreOnlyForWriting) {
+    registry().Restrict(HKEY_LOCAL_MACHINE, kIptv, KEY_READ);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_TRUE(files().Exists(kIptvFile));
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater", 1);
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_NE(registry().GetValue(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater"), nullptr) << "KEY_WRITE was refused";
+
+    registry().Restrict(HKEY_LOCAL_MACHINE, kIptv, KEY_WRITE);
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater"), nullptr);
+    files().Remove(kIptvFile);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_FALSE(files().Exists(kIptvFile)) << "KEY_READ was refused";
+}
+
+TEST_F(KeySnapshotsTest, FailingPrivilegeStepsLeaveTheKeyAloneAndCloseTheToken) {
+    for (const char* operation : {"OpenProcessToken", "LookupPrivilegeValueW", "AdjustTokenPrivileges"}) {
+        machine->faults().FailOnce(operation, ERROR_ACCESS_DENIED);
+        machine->ClearCalls();
+        env.SaveKeyToFile(L"IPTV.dat", kIptv);
+        EXPECT_TRUE(machine->calls().empty()) << operation;
+        EXPECT_FALSE(files().Exists(kIptvFile)) << operation;
+        EXPECT_EQ(machine->OpenHandles(), 0u) << operation;
+    }
+}
+
+TEST_F(KeySnapshotsTest, HiveFilePathThatWouldNotFitIsSkipped) {
+    env.m_strTempDirectory = L"D:\\" + std::wstring(250, L'w');
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_FALSE(SaveCalled());
+}
+
+TEST_F(KeySnapshotsTest, WriteProtectedWorkspaceGetsNoFile) {
+    drives()[L'D'].writeProtected = true;
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_FALSE(files().Exists(kIptvFile));
+}
