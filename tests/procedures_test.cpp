@@ -8,6 +8,7 @@
 #include "installation.h"
 #include "platform/sim/processes.h"
 #include "platform/sim/registry.h"
+#include "procedures/catalogue.h"
 #include "procedures/procedures.h"
 #include "registry/snapshot_table.h"
 #include "platform/sim/known_folders.h"
@@ -64,7 +65,6 @@ TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
     registryBefore.erase(std::remove_if(registryBefore.begin(), registryBefore.end(),
                                         [](const std::wstring& line) { return line.find(L"\\DISPMY3") != std::wstring::npos; }),
                          registryBefore.end());
-    auto filesBefore = SuiteFilesListing(*machine);
     RunCommand(L"/get");
     ASSERT_TRUE(files().IsFolder(L"D:\\mvtemp"));
     ASSERT_TRUE(files().IsFolder(L"D:\\mvtempbk"));
@@ -72,12 +72,17 @@ TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
     for (size_t i = 0; i < kSnapshotCount; ++i) {
         EXPECT_TRUE(files().Exists(std::wstring(L"D:\\mvtemp\\") + kSnapshotTable[i].fileName)) << kSnapshotTable[i].fileName;
     }
-    std::vector<std::wstring> workspace = files().Listing(L"D:\\mvtemp\\MV");
-    for (const auto& file : kLeftOutFiles) {
-        std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
+    SuiteShape shape;
+    std::vector<std::wstring> workspace;
+    for (auto folder : {L"D:\\mvtemp\\MV", L"D:\\mvtemp\\tw1", L"D:\\mvtemp\\tw2", L"D:\\mvtemp\\MvdMng.ini"}) {
+        auto listing = files().Listing(folder);
+        workspace.insert(workspace.end(), listing.begin(), listing.end());
+    }
+    for (const SuiteFile& file : SuiteFiles(shape)) {
+        std::wstring name = file.path.substr(file.path.find_last_of(L'\\') + 1);
         bool copied = std::any_of(workspace.begin(), workspace.end(),
                                   [&](const std::wstring& line) { return line.find(L"\\" + name + L"|") != std::wstring::npos; });
-        EXPECT_FALSE(copied) << name;
+        EXPECT_EQ(copied, file.carried) << std::string(name.begin(), name.end());
     }
 
     Reinstall(*machine);
@@ -86,11 +91,9 @@ TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
     RunCommand(L"/set");
 
     ExpectSameLines(WithoutVersions(SuiteRegistryListing(*machine)), registryBefore);
-    for (const auto& file : kCarriedFiles) {
-        std::wstring path = L"C:\\" + file;
-        EXPECT_EQ(files().ReadFile(path), "carried " + std::string(file.begin(), file.end())) << file;
+    for (const SuiteCheckLine& line : CheckSuite(shape, true, L"")) {
+        EXPECT_EQ(line.found, line.expected) << std::string(line.what.begin(), line.what.end());
     }
-    for (const auto& file : kLeftOutFiles) EXPECT_FALSE(files().Exists(L"C:\\" + file)) << file;
     EXPECT_TRUE(files().IsFolder(L"C:\\ProgramData\\Tamrix\\Mirovane\\Empty\\Deeper"));
     EXPECT_FALSE(files().Exists(L"C:\\ProgramData\\Tamrix\\Mirovane\\VideoFolder.dat"));
     EXPECT_FALSE(files().Exists(L"C:\\ProgramData\\Tamrix\\Mirovane\\HDD.dat"));
@@ -99,7 +102,7 @@ TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
     EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));
     EXPECT_EQ(machine->OpenHandles(), 0u);
     // The versions are saved but never written back.
-    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kInstInfo, L"MainVersion")->data, sim::TextBytes(L"9"));
+    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kInstInfo, L"MainVersion")->data, sim::TextBytes(kFreshMainVersion));
 }
 
 TEST_F(ProceduresTest, SetRestoresFromPrimaryThenSecondSoTheSecondRemains) {
