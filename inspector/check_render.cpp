@@ -56,18 +56,35 @@ void RenderWorkspaceText(const WorkspaceReport& ws, std::wstring& out) {
     for (const auto& unsafe : ws.unsafe) out += L"  UNSAFE: " + unsafe + L"\n";
 }
 
+// One line per changed value; values of a key that does not exist yet share one line.
+void RenderValueChanges(const std::vector<ValueChange>& values, std::wstring& out) {
+    for (size_t i = 0; i < values.size();) {
+        const ValueChange& value = values[i];
+        size_t run = 1;
+        while (value.outcome == ValueOutcome::MissingKey && i + run < values.size() &&
+               values[i + run].outcome == ValueOutcome::MissingKey && values[i + run].section == value.section) {
+            ++run;
+        }
+        if (run > 1) {
+            out += L"  [" + value.section + L"]: missing key, created with " + Num(run) + L" values\n";
+            i += run;
+            continue;
+        }
+        out += L"  [" + value.section + L"] " + value.name + L": " + OutcomeName(value.outcome);
+        if (value.outcome == ValueOutcome::Different || value.outcome == ValueOutcome::NotRestored) {
+            out += L" (now \"" + value.live + L"\", saved \"" + value.saved + L"\")";
+        } else {
+            out += L", will be set to \"" + value.saved + L"\"";
+        }
+        out += L"\n";
+        ++i;
+    }
+}
+
 void RenderPreviewText(const PreviewReport& preview, std::wstring& out) {
     out += L"\nWhat Movendo.exe /set would change on this machine:\n";
     out += L"  registry values unchanged: " + Num(preview.unchanged) + L"\n";
-    for (const auto& value : preview.values) {
-        out += L"  [" + value.section + L"] " + value.name + L": " + OutcomeName(value.outcome);
-        if (value.outcome == ValueOutcome::Different) out += L" (now \"" + value.live + L"\", saved \"" + value.saved + L"\")";
-        if (value.outcome == ValueOutcome::MissingKey || value.outcome == ValueOutcome::MissingValue) {
-            out += L", will be set to \"" + value.saved + L"\"";
-        }
-        if (value.outcome == ValueOutcome::NotRestored) out += L" (now \"" + value.live + L"\", saved \"" + value.saved + L"\")";
-        out += L"\n";
-    }
+    RenderValueChanges(preview.values, out);
     for (const auto& snapshot : preview.snapshots) out += L"  key " + snapshot + L"\n";
     for (const auto& file : preview.files) out += L"  file " + file.path + L": " + OutcomeName(file.outcome) + L"\n";
     for (const auto& folder : preview.folders) {

@@ -89,7 +89,8 @@ TEST_F(InspectorTest, PreviewNamesEveryChangedValueAndNoUnchangedOne) {
     EXPECT_FALSE(Contains(result.output, L"] ATTDigital:"));
     EXPECT_TRUE(Contains(result.output, L"] ATTSatellite: different (now \"1\""));
     EXPECT_TRUE(Contains(result.output, L"] AntConvPow: missing value"));
-    EXPECT_TRUE(Contains(result.output, L"[HKEY_CURRENT_USER\\Software\\Tamrix\\Mirovane\\MainApp\\DispMY1] num: missing key"));
+    EXPECT_TRUE(Contains(result.output, L"[HKEY_CURRENT_USER\\Software\\Tamrix\\Mirovane\\MainApp\\DispMY1]: missing key, created with 26 values"));
+    EXPECT_TRUE(Contains(result.output, L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\MvAllCommonFiles\\ApInfo] RecAutoBoot: missing key, will be set to"));
     EXPECT_TRUE(Contains(result.output, L"] MainVersion: not restored (now \"9\""));
     EXPECT_TRUE(Contains(result.output, L"registry values unchanged: 1\n"));
     EXPECT_TRUE(Contains(result.output, L"Setting.xml: replace\n"));

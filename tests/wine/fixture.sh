@@ -20,7 +20,7 @@ cleanup() {
     if [ -n "${XVFB_PID:-}" ]; then
         kill -TERM "$XVFB_PID" 2>/dev/null || true
         local i
-        for i in $(seq 50); do kill -0 "$XVFB_PID" 2>/dev/null || break; sleep 0.05; done
+        for i in $(seq 50); do bench_alive "$XVFB_PID" || break; sleep 0.05; done
         kill -KILL "$XVFB_PID" 2>/dev/null || true
     fi
     case "${BENCH_ROOT:-}" in
@@ -60,7 +60,7 @@ setup() {
     local i
     for i in $(seq 100); do
         [ -s "$BENCH_ROOT/display" ] && break
-        kill -0 "$XVFB_PID" 2>/dev/null || bench_die "Xvfb did not start: $(cat "$BENCH_ROOT/xvfb.log")"
+        bench_alive "$XVFB_PID" || bench_die "Xvfb did not start: $(cat "$BENCH_ROOT/xvfb.log")"
         sleep 0.05
     done
     [ -s "$BENCH_ROOT/display" ] || bench_die "Xvfb gave no display"

@@ -88,17 +88,25 @@ bench_start_server() {
     local i
     for i in $(seq 200); do
         [ -S "/proc/$WINESERVER_PID/cwd/socket" ] && break  # the server works in its socket's folder
-        kill -0 "$WINESERVER_PID" 2>/dev/null || bench_die "wineserver ended at start: $(cat "$BENCH_ROOT/wineserver.log")"
+        bench_alive "$WINESERVER_PID" || bench_die "wineserver ended at start: $(cat "$BENCH_ROOT/wineserver.log")"
         sleep 0.05
     done
     sed -i "s/^WINESERVER_PID=.*/WINESERVER_PID=$WINESERVER_PID/" "$MOVENDO_BENCH_DIR/bench.env" 2>/dev/null || true
+}
+
+# True while the process runs. A server whose starter has ended is a child of init, which may
+# not reap it here: a zombie counts as ended.
+bench_alive() {
+    local state
+    state=$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$1/status" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
 }
 
 bench_stop_server() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     local i
     for i in $(seq 100); do
-        kill -0 "$WINESERVER_PID" 2>/dev/null || return 0
+        bench_alive "$WINESERVER_PID" || return 0
         sleep 0.05
     done
     kill -TERM "$WINESERVER_PID" 2>/dev/null || true

@@ -1,0 +1,124 @@
+// movsuite: the stand-in installation of the suite inside a Wine prefix, for the demo, the
+// round-trip test and the benchmark.
+//   movsuite install [large]   writes the installation (large: lists of 256 pairs, 3000 more files)
+//   movsuite reinstall         removes the suite's keys and data, then writes a fresh install
+//   movsuite report [large]    compares the machine with the installation, one line per catalogue
+//                              row and data set, and a final line; exit 0 when all is restored
+//   movsuite profile N FILE    N profile writes into FILE: the platform's own cost of the records
+#include <cstdio>
+#include <string>
+
+#include "platform/handles.h"
+#include "tests/suite/standin_suite.h"
+
+namespace {
+
+SuiteShape ShapeOf(bool large) {
+    SuiteShape shape;
+    shape.defEpgPairs = large ? 256 : 40;
+    for (int list = 0; list < 4; ++list) {
+        shape.dispMyPairs[list] = large ? 256 : (list + 1) * 6;
+        shape.dispMyNum[list] = true;
+    }
+    shape.extraDataFiles = large ? 3000 : 0;
+    return shape;
+}
+
+void Print(const std::wstring& text) { std::printf("%ls\n", text.c_str()); }
+
+// Removes a folder tree; links are removed as links.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (find.Valid()) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            bool folderEntry = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (folderEntry && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                RemoveTree(path);
+            } else if (folderEntry) {
+                RemoveDirectoryW(path.c_str());
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find.Get(), &data));
+    }
+    find.Reset();
+    RemoveDirectoryW(folder.c_str());
+}
+
+int Reinstall() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tamrix");
+    RegDeleteTreeW(HKEY_USERS, L".Default\\Software\\Tamrix");
+    RegKey software;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | kRegistryView, software.Receive()) == ERROR_SUCCESS) {
+        RegDeleteTreeW(software.Get(), L"Tamrix");
+    }
+    for (int csidl : {CSIDL_COMMON_APPDATA, CSIDL_LOCAL_APPDATA}) RemoveTree(SuiteFilePath({csidl, L"Tamrix", true}));
+    DeleteFileW(L"C:\\MvdMng.ini");
+    std::wstring failure;
+    if (!InstallFreshSuite(failure)) {
+        Print(L"cannot write the fresh install: " + failure);
+        return 1;
+    }
+    return 0;
+}
+
+int Report(bool large) {
+    // The platform's RegRestoreKeyW under Wine returns success and changes nothing.
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    bool wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    std::wstring note = L"not judged: Wine's RegRestoreKeyW is a stub that restores nothing";
+    size_t expected = 0, found = 0, differing = 0, unjudged = 0;
+    for (const SuiteCheckLine& line : CheckSuite(ShapeOf(large), !wine, note)) {
+        wchar_t head[96];
+        std::swprintf(head, 96, L"%-38ls %5zu/%-5zu", line.what.c_str(), line.found, line.expected);
+        std::wstring text = head;
+        if (!line.note.empty()) text += L"  (" + line.note + L")";
+        for (size_t i = 0; i < line.differing.size() && i < 5; ++i) text += L"  DIFFERS: " + line.differing[i];
+        if (line.differing.size() > 5) text += L"  ... " + std::to_wstring(line.differing.size() - 5) + L" more";
+        Print(text);
+        bool judged = !(line.found == 0 && !line.note.empty() && line.differing.empty());
+        if (judged) {
+            expected += line.expected;
+            found += line.found;
+            differing += line.differing.size();
+        } else {
+            unjudged += line.expected;
+        }
+    }
+    wchar_t last[160];
+    std::swprintf(last, 160, L"restored %zu of %zu, differing %zu, not judged %zu", found, expected, differing, unjudged);
+    Print(last);
+    return differing == 0 ? 0 : 1;
+}
+
+int ProfileFloor(int count, const std::wstring& file) {
+    for (int i = 0; i < count; ++i) {
+        std::wstring key = L"Value" + std::to_wstring(i);
+        std::wstring section = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Section" + std::to_wstring(i % 20);
+        WritePrivateProfileStringW(section.c_str(), key.c_str(), std::to_wstring(i * 7).c_str(), file.c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    bool large = argc > 2 && std::wstring(argv[2]) == L"large";
+    if (command == L"install") {
+        std::wstring failure;
+        if (InstallSuite(ShapeOf(large), failure)) return 0;
+        Print(L"cannot write the installation: " + failure);
+        return 1;
+    }
+    if (command == L"reinstall") return Reinstall();
+    if (command == L"report") return Report(large);
+    if (command == L"profile" && argc > 3) return ProfileFloor(std::stoi(argv[2]), argv[3]);
+    Print(L"usage: movsuite install [large] | reinstall | report [large] | profile N FILE");
+    return 2;
+}
