@@ -39,9 +39,11 @@ TEST_F(LinkTest, SetFoldersReachedThroughALinkAreLeftAlone) {
     files().Remove(L"C:\\ProgramData\\Tamrix\\Parlunet");
     files().MakeLink(L"C:\\ProgramData\\Tamrix\\Parlunet", kTarget);  // a folder below a known folder
     files().WriteFile(kWorkspace + L"\\tw1\\AccountData.xml", "ours");
+    files().WriteFile(kTarget + L"\\ConfigData.xml", "theirs");
     Backup();
     Restore();
-    EXPECT_EQ(files().CountFiles(kTarget), 3u);
+    EXPECT_EQ(Tree(kWorkspace + L"\\tw1"), (Names{L"AccountData.xml"}));
+    EXPECT_EQ(files().CountFiles(kTarget), 4u);
     EXPECT_FALSE(files().Exists(kTarget + L"\\a.txt"));
     EXPECT_FALSE(files().Exists(kTarget + L"\\AccountData.xml"));
     EXPECT_EQ(Calls(L"CopyFileW " + kSuite), 0u);
@@ -61,6 +63,7 @@ TEST_F(LinkTest, AWorkspaceThatIsALinkIsNeitherWrittenNorReadNorEmptied) {
     env.DeleteDirectoryTree(kWorkspace.c_str());
     EXPECT_FALSE(files().Exists(kWorkspace));
     EXPECT_EQ(files().CountFiles(kTarget), 4u);
+    EXPECT_EQ(machine->OpenHandles(), 0u);
 }
 
 TEST_F(LinkTest, DeletingATreeRemovesLinksInsideItAsLinks) {

@@ -11,6 +11,7 @@ TEST_F(MirrorTest, SuiteDataLeavesOutItsSixNamesAtEveryDepthInAnyCase) {
     env.CopySuiteDataToWorkspace(L"");
     EXPECT_EQ(Tree(kWorkspace + L"\\MV"),
               (Names{L"Data\\", L"Data\\Old\\", L"Data\\Old\\Movendo.INI.bak", L"Data\\keep.bin", L"a.txt"}));
+    EXPECT_EQ(machine->OpenHandles(), 0u);
 }
 
 TEST_F(MirrorTest, CompanionDataCarriesOnlyItsNamesWhereverTheyLie) {
@@ -139,4 +140,5 @@ TEST_F(MirrorTest, PathsOf259CharactersAreCopiedLongerOnesSkippedWholeAndTheWalk
     env.CopySuiteDataToWorkspace(L"");
     EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{fits, L"z.txt"}));
     EXPECT_EQ(Calls(L"CopyFileW " + kSuite + L"\\" + tooLong), 0u);
+    EXPECT_EQ(machine->OpenHandles(), 0u);
 }

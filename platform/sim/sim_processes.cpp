@@ -11,8 +11,6 @@ namespace sim {
 
 namespace {
 
-constexpr DWORD kErrorBadLength = 24;  // ERROR_BAD_LENGTH: an entry whose size field is too small
-
 // What a process handle refers to; the process counts its open handles.
 struct ProcessHandle {
     ProcessHandle(std::shared_ptr<Process> target, DWORD rights) : process(std::move(target)), access(rights) {
@@ -58,7 +56,7 @@ BOOL ReadEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first, const char*
     auto state = machine.FindHandle<Snapshot>(snapshot, HandleKind::Snapshot);
     if (!state) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (entry == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (entry->dwSize < sizeof(PROCESSENTRY32W)) return Fail(kErrorBadLength, FALSE);
+    if (entry->dwSize < sizeof(PROCESSENTRY32W)) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
     if (DWORD error = machine.faults().Check(operation)) return Fail(error, FALSE);
     if (first) state->next = 0;
     if (state->next >= state->entries.size()) return Fail(ERROR_NO_MORE_FILES, FALSE);

@@ -200,6 +200,7 @@ TEST_F(RegistryContractTest, HiveSaveNeedsTheBackupPrivilegeEnabled) {
     std::wstring file = Path(L"key.dat");
     EXPECT_EQ(RegSaveKeyW(key, file.c_str(), nullptr), ERROR_PRIVILEGE_NOT_HELD);
     EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written";
+    EXPECT_EQ(ReadBytes(file).size(), 12345u) << "PROBE";
     EXPECT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
     RegCloseKey(key);
 }

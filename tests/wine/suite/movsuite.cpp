@@ -5,6 +5,8 @@
 //   movsuite report [large]    compares the machine with the installation, one line per catalogue
 //                              row and data set, and a final line; exit 0 when all is restored
 //   movsuite profile N FILE    N profile writes into FILE: the platform's own cost of the records
+//   movsuite profileread N FILE  N records read back as a restore reads them (text, then number)
+//   movsuite iniset FILE SECTION KEY VALUE   one record written with the profile functions
 #include <cstdio>
 #include <string>
 
@@ -96,13 +98,25 @@ int Report(bool large) {
     return differing == 0 ? 0 : 1;
 }
 
+std::wstring FloorSection(int i) { return L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Section" + std::to_wstring(i % 20); }
+
 int ProfileFloor(int count, const std::wstring& file) {
     for (int i = 0; i < count; ++i) {
         std::wstring key = L"Value" + std::to_wstring(i);
-        std::wstring section = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Section" + std::to_wstring(i % 20);
-        WritePrivateProfileStringW(section.c_str(), key.c_str(), std::to_wstring(i * 7).c_str(), file.c_str());
+        WritePrivateProfileStringW(FloorSection(i).c_str(), key.c_str(), std::to_wstring(i * 7).c_str(), file.c_str());
     }
     return 0;
+}
+
+int ProfileReadFloor(int count, const std::wstring& file) {
+    int found = 0;
+    for (int i = 0; i < count; ++i) {
+        std::wstring key = L"Value" + std::to_wstring(i);
+        WCHAR text[MAX_PATH] = {};
+        found += GetPrivateProfileStringW(FloorSection(i).c_str(), key.c_str(), L"", text, MAX_PATH, file.c_str()) > 0;
+        GetPrivateProfileIntW(FloorSection(i).c_str(), key.c_str(), 0, file.c_str());
+    }
+    return found == count ? 0 : 1;
 }
 
 }  // namespace
@@ -119,6 +133,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"reinstall") return Reinstall();
     if (command == L"report") return Report(large);
     if (command == L"profile" && argc > 3) return ProfileFloor(std::stoi(argv[2]), argv[3]);
-    Print(L"usage: movsuite install [large] | reinstall | report [large] | profile N FILE");
+    if (command == L"profileread" && argc > 3) return ProfileReadFloor(std::stoi(argv[2]), argv[3]);
+    if (command == L"iniset" && argc > 5) return WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
+    Print(L"usage: movsuite install [large] | reinstall | report [large] | profile N FILE | iniset FILE SECTION KEY VALUE");
     return 2;
 }
