@@ -1,5 +1,6 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
 // the whole catalogue.
+#include "files/links.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
@@ -7,6 +8,8 @@
 
 void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     if (!env.FindTempDirectory(workspace) && !env.CreateTempDirectory(workspace)) return;
+    // A workspace that is a link would send the saved settings wherever it points.
+    if (IsLink(env.m_strTempDirectory.c_str())) return;
     StopSuite(env);
     env.CopyMvdMngIniToWorkspace();
     env.CopySuiteDataToWorkspace(L"");

@@ -2,6 +2,7 @@
 // in the restore order, copy the data files back, make the recording folders, delete the two
 // data files the suite rebuilds, and delete the workspace.
 #include "files/cleanup.h"
+#include "files/links.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
@@ -9,6 +10,11 @@
 
 void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
     if (!env.FindTempDirectory(workspace)) return;
+    // A workspace that is a link is not read from: it is only removed, as a link.
+    if (IsLink(env.m_strTempDirectory.c_str())) {
+        env.DeleteDirectoryTree(env.m_strTempDirectory.c_str());
+        return;
+    }
     StopSuite(env);
     RestoreCarrier carrier{env};
     WalkRestoreOrder(carrier);

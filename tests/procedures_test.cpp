@@ -293,3 +293,20 @@ TEST(Catalogue, CountsOfValuesAndSnapshotsInBothOrders) {
     EXPECT_EQ(restore.lists, 2u);
     EXPECT_EQ(std::count(kRestoreOrder, kRestoreOrder + kRestoreOrderCount, 1), 0);
 }
+
+TEST_F(ProceduresTest, AWorkspaceThatIsALinkIsNeitherWrittenNorReadAndOnlyTheLinkIsRemoved) {
+    registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 5);
+    files().MakeFolders(L"C:\\Windows\\System32");
+    files().WriteFile(L"C:\\Windows\\System32\\Movendo.ini", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp]\r\nLiveServerNo=66\r\n");
+    files().MakeLink(L"D:\\mvtemp", L"C:\\Windows\\System32");
+    machine->processes().Add(40, L"mvadmin.exe");
+    auto target = files().Listing(L"C:\\Windows");
+    CEnvironment env;
+    BackupEnvironment(env, Workspace::Primary);
+    EXPECT_EQ(files().Listing(L"C:\\Windows"), target);
+    EXPECT_TRUE(machine->processes().terminated.empty());
+    RestoreEnvironment(env, Workspace::Primary);
+    EXPECT_EQ(files().Listing(L"C:\\Windows"), target);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo"), 5u);
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+}

@@ -103,9 +103,10 @@ TEST_F(SimRegistryTest, HiveSaveFailsOnAWholeRootAWriteProtectedDriveAndAFullDis
     HKEY key = Open(L"S", KEY_READ);
     drives()[L'D'].freeBytes = 50;
     EXPECT_EQ(RegSaveKeyW(key, L"D:\\mvtemp\\s.dat", nullptr), ERROR_DISK_FULL);
+    EXPECT_EQ(files().ReadFile(L"D:\\mvtemp\\s.dat"), "") << "made, then left empty";
     drives()[L'D'].writeProtected = true;
-    EXPECT_EQ(RegSaveKeyW(key, L"D:\\mvtemp\\s.dat", nullptr), ERROR_WRITE_PROTECT);
-    EXPECT_FALSE(files().Exists(L"D:\\mvtemp\\s.dat"));
+    EXPECT_EQ(RegSaveKeyW(key, L"D:\\mvtemp\\t.dat", nullptr), ERROR_WRITE_PROTECT);
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp\\t.dat"));
     RegCloseKey(key);
 }
 

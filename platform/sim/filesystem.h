@@ -9,11 +9,6 @@
 
 #include "win_types.h"
 
-// The error of an operation that needs a folder and was given a file.
-#ifndef ERROR_DIRECTORY
-#define ERROR_DIRECTORY 267L
-#endif
-
 namespace sim {
 
 struct OpenFile;

@@ -4,6 +4,8 @@
 //
 // The simulation has one view: KEY_WOW64_32KEY and KEY_WOW64_64KEY are accepted and ignored.
 // Value data are stored exactly as given; text written by the host holds host WCHARs (4 bytes).
+// (The platform, given string data whose last character is not NUL, also stores the character
+// that follows the data in the caller's memory when that one is NUL; that is not modelled.)
 // Chosen failures (Faults) name a key by its full path, "HKEY_LOCAL_MACHINE\SOFTWARE\X", and a
 // value by the key's path, "|" and the value name (RegQueryValueExW, RegSetValueExW).
 #pragma once

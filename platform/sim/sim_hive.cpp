@@ -122,8 +122,9 @@ bool AnyOpenBelow(const RegNode& node) {
 
 using sim::Machine;
 
-// The file is made first, as the platform does, so that an existing file is refused before
-// anything else is looked at; a failure after that leaves no file behind.
+// The file is made first, as the platform does: an existing file is refused before anything else
+// is looked at, and a failure after that (no privilege, a whole root, a full disk) leaves the new
+// file behind, empty.
 LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
     Machine& machine = Machine::Current();
     sim::OpenKey open;
@@ -137,12 +138,12 @@ LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
     if (!found.parent) return found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
     if (found.node) return ERROR_ALREADY_EXISTS;
     if (DWORD error = files.WriteError(found.drive)) return static_cast<LONG>(error);
+    auto node = files.AddChild(found.parent, found.name, false);
     if (!machine.token().Enabled(SE_BACKUP_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
     if (open.node->parent == nullptr) return ERROR_ACCESS_DENIED;  // a whole root cannot be saved
     std::vector<uint8_t> bytes(sim::kMagic, sim::kMagic + sim::kMagicSize);
     sim::PutTree(bytes, *open.node);
     if (!files.Reserve(found.drive, 0, bytes.size())) return ERROR_DISK_FULL;
-    auto node = files.AddChild(found.parent, found.name, false);
     node->data = std::move(bytes);
     return ERROR_SUCCESS;
 }

@@ -128,12 +128,13 @@ SectionSpan FindSection(const std::wstring& text, const std::vector<Line>& lines
     SectionSpan span;
     span.end = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (Parse(text, lines[i]).kind != Entry::Section) continue;
+        Entry entry = Parse(text, lines[i]);
+        if (entry.kind != Entry::Section) continue;
         if (span.found) {
             span.end = i;
             break;
         }
-        if (SameName(Parse(text, lines[i]).name, name)) {
+        if (SameName(entry.name, name)) {
             span.found = true;
             span.header = i;
         }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The contract tests against the real API, under Wine: one CTest test per case.
-#   contract.sh case SUITE.NAME    runs that one case on a fixed drive D:
+#   contract.sh case SUITE.NAME    runs that one case on a fixed drive D: (exit 77: it skipped
+#                                  itself, recording a known gap of Wine)
 #   contract.sh listed FILE        checks that FILE (the cases CTest registered) names every case
 #                                  that contract_tests.exe holds
 . "$(dirname "$0")/lib.sh"
@@ -17,12 +18,14 @@ bench_load
 case "$mode" in
     case)
         bench_default_layout
-        output=$(run_contract --gtest_filter="$2") || fail "contract case $2 under Wine"
+        output=$(run_contract --gtest_filter="$2" | tr -d '\r') || fail "contract case $2 under Wine"
         echo "$output"
+        # A case that records a known gap of Wine skips itself: CTest shows it as skipped.
+        if [ "$BENCH_FAILURES" -eq 0 ] && grep -q '^\[  SKIPPED \] 1 test,' <<<"$output"; then exit 77; fi
         grep -q '^\[  PASSED  \] 1 test\.' <<<"$output" || fail "exactly one case ran and passed"
         ;;
     listed)
-        held=$(run_contract --gtest_list_tests | awk '/^[^ ]/ { suite = $1; next } /^  / { print suite $1 }' | grep -v '\.DISABLED_' | sort)
+        held=$(run_contract --gtest_list_tests | tr -d '\r' | awk '/^[^ ]/ { suite = $1; next } /^  / { print suite $1 }' | grep -v '\.DISABLED_' | sort)
         registered=$(sort "$2")
         expect_same_lines "$registered" "$held" "every contract case is registered with CTest (a change in tests/contract re-runs cmake)"
         ;;

@@ -25,6 +25,7 @@
 //   kill EXE                            terminates every process of that executable name
 //   waitwindow CLASS|- TITLE TIMEOUT_MS exit 0 once the window exists, 1 at the timeout
 //   waitprocs EXE COUNT TIMEOUT_MS      exit 0 once COUNT processes of that name run
+//   close CLASS|- TITLE                 asks every such top-level window to close (WM_CLOSE)
 //   svc NAME                            stopped, start_pending, stop_pending, running, ... or missing
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -632,6 +633,31 @@ int WaitProcs(const Args& args) {
     return Fail(L"fewer than " + args[1] + L" of " + args[0], ERROR_TIMEOUT);
 }
 
+struct CloseRequest {
+    const wchar_t* className;
+    const wchar_t* title;
+    int count;
+};
+
+BOOL CALLBACK CloseMatching(HWND window, LPARAM param) {
+    CloseRequest* request = reinterpret_cast<CloseRequest*>(param);
+    wchar_t className[256] = {}, title[512] = {};
+    GetClassNameW(window, className, 256);
+    GetWindowTextW(window, title, 512);
+    if (std::wcscmp(title, request->title) == 0 && (request->className == nullptr || _wcsicmp(className, request->className) == 0)) {
+        if (PostMessageW(window, WM_CLOSE, 0, 0)) ++request->count;
+    }
+    return TRUE;
+}
+
+int Close(const Args& args) {
+    if (args.size() != 2) return Usage();
+    CloseRequest request = {args[0] == L"-" ? nullptr : args[0].c_str(), args[1].c_str(), 0};
+    EnumWindows(CloseMatching, reinterpret_cast<LPARAM>(&request));
+    Out(L"closed " + std::to_wstring(request.count));
+    return 0;
+}
+
 int Svc(const Args& args) {
     if (args.size() != 1) return Usage();
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
@@ -679,6 +705,7 @@ const Command kCommands[] = {
     {L"kill", Kill},
     {L"waitwindow", WaitWindow},
     {L"waitprocs", WaitProcs},
+    {L"close", Close},
     {L"svc", Svc},
 };
 

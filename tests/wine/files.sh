@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# The file transfer of real runs: "/get" mirrors the suite's data tree and the companion's two
+# sets into both workspaces with their name filters, "/set" mirrors them back, deletes the two
+# files the suite rebuilds and removes the workspaces; links are never passed through.
+. "$(dirname "$0")/lib.sh"
+
+SUITE_EXCLUDED="movendo.ini checksum.dat iptv.dat brevisto.dat hdd.dat videofolder.dat"
+COMMON_INCLUDED="accountdata.xml configdata.xml hashtagdata.xml reserveiddata.xml taghistorydata.xml"
+LOCAL_INCLUDED="filterdata.xml viewdata.xml"
+
+# The two known folders, as the program looks them up, and their host paths.
+known_folders() {
+    COMMON_APPDATA=$(helper folder common_appdata | tr -d '\r')
+    LOCAL_APPDATA=$(helper folder local_appdata | tr -d '\r')
+    SUITE_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Mirovane
+    COMMON_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Parlunet
+    LOCAL_DATA=$(host_path "$LOCAL_APPDATA")/Tamrix/Parlunet
+    MVDMNG="$BENCH_C/MvdMng.ini"
+}
+
+# Removes the suite's and the companion's files from the system; the parents "Tamrix" stay.
+clear_system() {
+    chmod -R u+w "$SUITE_DATA" "$COMMON_DATA" "$LOCAL_DATA" 2>/dev/null
+    rm -rf "$SUITE_DATA" "$COMMON_DATA" "$LOCAL_DATA" "$MVDMNG"
+    mkdir -p "$(dirname "$SUITE_DATA")" "$(dirname "$LOCAL_DATA")"
+}
+
+put() {  # put FILE [TEXT]: a file with its folders; the text defaults to the file's own name
+    mkdir -p "$(dirname "$1")"
+    printf '%s\n' "${2:-$(basename "$1")}" >"$1"
+}
+
+# An installed suite: nested folders, names the filters drop at several depths and in other
+# capitals, a folder named like a dropped file, an empty folder, names beyond ASCII.
+install_suite_data() {
+    local s=$SUITE_DATA c=$COMMON_DATA l=$LOCAL_DATA
+    put "$s/Settings.xml"
+    for name in Movendo.ini CheckSum.dat IPTV.dat Brevisto.dat HDD.dat VideoFolder.dat; do put "$s/$name"; done
+    put "$s/Channels/list.dat" "$(seq 1 2000)"
+    put "$s/Channels/videofolder.DAT"
+    put "$s/Channels/Deep/Deeper/data.bin"
+    put "$s/Channels/Deep/Deeper/HDD.DAT"
+    mkdir -p "$s/Channels/Deep/Empty"
+    put "$s/HDD.dat/inside.txt"
+    put "$s/番組表/予約データ.xml" "日本語のデータ"
+    put "$s/Ünïcödé/Ärger.txt"
+    put "$c/AccountData.xml"
+    put "$c/Sub/CONFIGDATA.XML"
+    put "$c/Sub/other.txt"
+    put "$c/Sub/Deep/HashTagData.xml"
+    put "$c/Other/only-other.txt"
+    put "$c/ReserveIdData.xml"
+    put "$c/TagHistoryData.xml"
+    put "$c/notes.xml"
+    put "$l/FilterData.xml"
+    put "$l/Views/viewdata.XML"
+    put "$l/Views/notes.txt"
+    put "$l/Cache/tmp.bin"
+    put "$MVDMNG" "[MvdMng]"
+}
+
+# tree WINDOWS_PATH: the listing of movhelper tree in byte order.
+tree() { helper tree "$1" | tr -d '\r' | LC_ALL=C sort; }
+
+# filtered KIND NAMES: keeps folders, and the files whose own name passes the filter
+# (exclude: not among NAMES; include: among NAMES), names compared without case.
+filtered() {
+    awk -F'\t' -v kind="$1" -v names="$2" '
+        BEGIN { n = split(names, list, " "); for (i = 1; i <= n; i++) set[list[i]] = 1 }
+        {
+            if ($2 ~ /D/) { print; next }
+            k = split($1, parts, "\\"); name = tolower(parts[k])
+            if ((kind == "exclude") != (name in set)) print
+        }'
+}
+
+# Checks one workspace after a backup of install_suite_data.
+expect_workspace_content() {  # expect_workspace_content D:\mvtemp EXPECTED_MV EXPECTED_TW1 EXPECTED_TW2
+    local ws=$1
+    expect_same_lines "$(tree "$ws\\MV")" "$2" "$ws\\MV: the suite tree less the six excluded names"
+    expect_same_lines "$(tree "$ws\\tw1")" "$3" "$ws\\tw1: the companion's common tree, five names only"
+    expect_same_lines "$(tree "$ws\\tw2")" "$4" "$ws\\tw2: the companion's local tree, two names only"
+    expect_eq "$(cat "$(host_path "$ws")/MvdMng.ini" 2>/dev/null)" "[MvdMng]" "$ws\\MvdMng.ini copied from C:"
+}
+
+# Backup and restore of the data sets through the real file functions.
+case_backup_and_restore() {
+    bench_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    local suite common local_
+    suite=$(tree "$COMMON_APPDATA\\Tamrix\\Mirovane" | filtered exclude "$SUITE_EXCLUDED")
+    common=$(tree "$COMMON_APPDATA\\Tamrix\\Parlunet" | filtered include "$COMMON_INCLUDED")
+    local_=$(tree "$LOCAL_APPDATA\\Tamrix\\Parlunet" | filtered include "$LOCAL_INCLUDED")
+    expect_match "$suite" 'Channels\\Deep\\Empty'$'\t''D' "the expected tree holds the empty folder"
+    expect_match "$suite" '予約データ\.xml' "the expected tree holds the non-ASCII names"
+
+    movendo /get
+    expect_workspace_content 'D:\mvtemp' "$suite" "$common" "$local_"
+    expect_workspace_content 'D:\mvtempbk' "$suite" "$common" "$local_"
+    expect_eq "$(cat "$BENCH_ROOT/drives/d/mvtemp/MV/番組表/予約データ.xml")" "日本語のデータ" "content of a file with a non-ASCII name"
+    cmp -s "$SUITE_DATA/Channels/list.dat" "$BENCH_ROOT/drives/d/mvtemp/MV/Channels/list.dat" || fail "list.dat copied byte for byte"
+
+    # The reinstall: empty data folders; the suite has rebuilt its two files at the top and one
+    # file of the same name lies deeper.
+    clear_system
+    put "$SUITE_DATA/HDD.dat" rebuilt
+    put "$SUITE_DATA/VideoFolder.dat" rebuilt
+    put "$SUITE_DATA/Channels/HDD.dat" deeper
+    put "$SUITE_DATA/Channels/list.dat" "stale"
+    movendo /set
+    local restored
+    restored=$(tree "$COMMON_APPDATA\\Tamrix\\Mirovane" | grep -v $'^Channels\\\\HDD.dat\t')
+    expect_same_lines "$restored" "$suite" "suite data restored, the rebuilt HDD.dat and VideoFolder.dat deleted"
+    expect_file "$SUITE_DATA/Channels/HDD.dat" "HDD.dat in a sub-folder stays"
+    cmp -s "$SUITE_DATA/Channels/list.dat" <(seq 1 2000) || fail "a file on the system is replaced by its copy"
+    expect_same_lines "$(tree "$COMMON_APPDATA\\Tamrix\\Parlunet")" "$common" "companion common data restored"
+    expect_same_lines "$(tree "$LOCAL_APPDATA\\Tamrix\\Parlunet")" "$local_" "companion local data restored"
+    expect_eq "$(cat "$MVDMNG" 2>/dev/null)" "[MvdMng]" "C:\\MvdMng.ini restored"
+    expect_eq "$(bench_workspaces)" "" "both workspaces removed"
+    clear_system
+}
+
+# A read-only file deep in the suite data stays read-only in the workspace; the removal at the
+# end of the restore keeps it and the folders down to it, and removes everything else.
+case_read_only_file_keeps_its_folders() {
+    bench_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    put "$SUITE_DATA/Locked/Deep/readonly.txt"
+    helper setattr "$COMMON_APPDATA\\Tamrix\\Mirovane\\Locked\\Deep\\readonly.txt" R
+    movendo /get
+    expect_match "$(tree 'D:\mvtemp\MV' | grep readonly.txt)" $'\tR\t' "the copy in the workspace is read-only too"
+    movendo /set
+    local chain
+    chain=$(printf 'MV\tD\t-\nMV\\Locked\tD\t-\nMV\\Locked\\Deep\tD\t-\nMV\\Locked\\Deep\\readonly.txt\tR\t13')
+    expect_same_lines "$(tree 'D:\mvtemp')" "$chain" "D:\\mvtemp keeps only the read-only file and its folders"
+    expect_same_lines "$(tree 'D:\mvtempbk')" "$chain" "D:\\mvtempbk keeps only the read-only file and its folders"
+    helper setattr "$COMMON_APPDATA\\Tamrix\\Mirovane\\Locked\\Deep\\readonly.txt" >/dev/null
+    clear_system
+}
+
+# A workspace that is a link to a folder elsewhere: the restore neither reads through it nor
+# deletes through it; the link itself goes.
+case_workspace_that_is_a_link() {
+    bench_default_layout
+    known_folders
+    clear_system
+    local outside="$BENCH_ROOT/outside"
+    rm -rf "$outside"
+    put "$outside/MV/planted.txt"
+    put "$outside/Movendo.ini" "[x]"
+    put "$outside/keep/deep/file.txt"
+    ln -s "$outside" "$BENCH_ROOT/drives/d/mvtemp"
+    expect_match "$(helper tree 'D:\' | grep '^mvtemp')" $'\tDL\t' "the host link is a reparse point inside the prefix"
+    local before
+    before=$(find "$outside" | LC_ALL=C sort)
+    movendo /set
+    expect_same_lines "$(find "$outside" | LC_ALL=C sort)" "$before" "the link's target keeps every file"
+    expect_absent "$SUITE_DATA/planted.txt" "nothing read through the link"
+    expect_absent "$BENCH_ROOT/drives/d/mvtemp" "the link itself is removed"
+    rm -rf "$outside"
+    clear_system
+}
+
+# A link inside a workspace: the backup does not copy into it, the restore does not copy from it
+# and the removal does not delete through it.
+case_link_inside_a_workspace() {
+    bench_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    local outside="$BENCH_ROOT/outside"
+    rm -rf "$outside"
+    put "$outside/victim.txt"
+    mkdir -p "$BENCH_ROOT/drives/d/mvtemp/MV"
+    ln -s "$outside" "$BENCH_ROOT/drives/d/mvtemp/MV/Channels"
+    local before
+    before=$(find "$outside" | LC_ALL=C sort)
+    movendo /get
+    expect_same_lines "$(find "$outside" | LC_ALL=C sort)" "$before" "the backup copies nothing into the linked folder"
+    expect_file "$BENCH_ROOT/drives/d/mvtempbk/MV/Channels/list.dat" "the other workspace gets the folder"
+    clear_system
+    movendo /set
+    expect_same_lines "$(find "$outside" | LC_ALL=C sort)" "$before" "the restore deletes nothing through the link"
+    expect_absent "$SUITE_DATA/Channels/victim.txt" "the restore copies nothing from the linked folder"
+    expect_file "$SUITE_DATA/Channels/list.dat" "the restore still copies the same folder from the other workspace"
+    expect_absent "$BENCH_ROOT/drives/d/mvtemp" "the workspace with the link is removed"
+    rm -rf "$outside"
+    clear_system
+}
+
+bench_main "$@"
