@@ -4,6 +4,7 @@
 
 #include "app/environment.h"
 #include "app/path_buffer.h"
+#include "platform/handles.h"
 
 namespace {
 
@@ -33,45 +34,43 @@ void FormatWorkspacePath(Workspace workspace, int driveIndex, PathBuffer& path) 
     FormatPath(path, WorkspacePathFormat(workspace), root);
 }
 
-bool CEnvironment::FindTempDirectory(Workspace workspace) {
-    m_strTempDirectory.clear();
-    bool found = false;
+namespace {
+
+// Tries the qualifying drives from A to Z until the attempt succeeds on the workspace path of one:
+// then the run context names that workspace and its settings file. Writes the trace line either way.
+template <class Attempt>
+bool LocateOnDrives(CEnvironment& env, Workspace workspace, const char* tracePrefix, Attempt attempt) {
+    env.m_strTempDirectory.clear();
+    bool located = false;
     DWORD present = GetLogicalDrives();
-    for (int index = 0; index < 26 && !found; ++index) {
+    for (int index = 0; index < 26 && !located; ++index) {
         if (!IsWorkspaceDrive(present, index)) continue;
         PathBuffer path;
         FormatWorkspacePath(workspace, index, path);
-        m_strTempDirectory = path;
-        WIN32_FIND_DATAW data;
-        HANDLE probe = FindFirstFileW(m_strTempDirectory.c_str(), &data);
-        if (probe != INVALID_HANDLE_VALUE) {
-            FindClose(probe);
-            m_strIniFile = m_strTempDirectory + L"\\Movendo.ini";
-            found = true;
+        env.m_strTempDirectory = path;
+        located = attempt(env.m_strTempDirectory.c_str());
+        if (located) {
+            env.m_strIniFile = env.m_strTempDirectory + L"\\Movendo.ini";
         } else {
-            m_strTempDirectory.clear();
+            env.m_strTempDirectory.clear();
         }
     }
-    TraceWorkspace(*this, "Find:tempDirectory=");
-    return found;
+    TraceWorkspace(env, tracePrefix);
+    return located;
+}
+
+}  // namespace
+
+// An entry of that name, of any kind, is the workspace.
+bool CEnvironment::FindTempDirectory(Workspace workspace) {
+    return LocateOnDrives(*this, workspace, "Find:tempDirectory=", [](LPCWSTR path) {
+        WIN32_FIND_DATAW data;
+        FindHandle probe(FindFirstFileW(path, &data));
+        return probe.Valid();
+    });
 }
 
 bool CEnvironment::CreateTempDirectory(Workspace workspace) {
-    m_strTempDirectory.clear();
-    bool created = false;
-    DWORD present = GetLogicalDrives();
-    for (int index = 0; index < 26 && !created; ++index) {
-        if (!IsWorkspaceDrive(present, index)) continue;
-        PathBuffer path;
-        FormatWorkspacePath(workspace, index, path);
-        m_strTempDirectory = path;
-        if (CreateDirectoryW(m_strTempDirectory.c_str(), nullptr)) {
-            m_strIniFile = m_strTempDirectory + L"\\Movendo.ini";
-            created = true;
-        } else {
-            m_strTempDirectory.clear();
-        }
-    }
-    TraceWorkspace(*this, "Create:tempDirectory=");
-    return created;
+    return LocateOnDrives(*this, workspace, "Create:tempDirectory=",
+                          [](LPCWSTR path) { return CreateDirectoryW(path, nullptr) != FALSE; });
 }

@@ -68,13 +68,6 @@ TEST_F(SimProfileTest, UnicodeFileCarriesCharactersBeyondTheBasicPlaneAsSurrogat
     EXPECT_EQ(Read(L"K"), text);
 }
 
-TEST_F(SimProfileTest, BareFileNameLiesInTheWindowsFolder) {
-    files().MakeFolders(L"C:\\Windows");
-    ASSERT_TRUE(WritePrivateProfileStringW(L"S", L"K", L"v", L"movendo.ini"));
-    EXPECT_EQ(files().ReadFile(L"C:\\Windows\\movendo.ini"), "[S]\r\nK=v\r\n");
-    EXPECT_EQ(Read(L"K", L"movendo.ini"), L"v");
-}
-
 TEST_F(SimProfileTest, KeyIsInsertedAfterTheSectionsLastLineAndBeforeItsBlankLines) {
     files().WriteFile(L"D:\\w\\p.ini", "[S]\r\nA=1\r\n; note\r\n\r\n[T]\r\nB=2");
     ASSERT_TRUE(WritePrivateProfileStringW(L"S", L"C", L"3", L"D:\\w\\p.ini"));

@@ -145,8 +145,3 @@ TEST_F(KeySnapshotsTest, HiveFilePathThatWouldNotFitIsSkipped) {
     EXPECT_FALSE(SaveCalled());
 }
 
-TEST_F(KeySnapshotsTest, WriteProtectedWorkspaceGetsNoFile) {
-    drives()[L'D'].writeProtected = true;
-    env.SaveKeyToFile(L"IPTV.dat", kIptv);
-    EXPECT_FALSE(files().Exists(kIptvFile));
-}

@@ -170,12 +170,6 @@ TEST_F(ValueRecordsTest, RootsOtherThanTheFourAreRefusedWithoutTouchingAnything)
     EXPECT_EQ(files().ReadFile(kIniFile), "[\\S]\r\nN=1\r\nT=x\r\n");
 }
 
-TEST_F(ValueRecordsTest, ClassesRootIsAcceptedLikeTheOthers) {
-    registry().SetDword(HKEY_CLASSES_ROOT, L"Movendo", L"N", 3);
-    EXPECT_TRUE(env.SaveDwordValue(HKEY_CLASSES_ROOT, L"Movendo", L"N"));
-    EXPECT_EQ(SettingsText(), L"[HKEY_CLASSES_ROOT\\Movendo]\r\nN=3\r\n");
-}
-
 TEST_F(ValueRecordsTest, KeysThatRefuseTheNeededAccessGiveFalse) {
     registry().SetDword(HKEY_LOCAL_MACHINE, L"S", L"N", 1);
     registry().Restrict(HKEY_LOCAL_MACHINE, L"S", KEY_READ);
