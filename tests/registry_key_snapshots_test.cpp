@@ -144,4 +144,3 @@ TEST_F(KeySnapshotsTest, HiveFilePathThatWouldNotFitIsSkipped) {
     env.SaveKeyToFile(L"IPTV.dat", kIptv);
     EXPECT_FALSE(SaveCalled());
 }
-

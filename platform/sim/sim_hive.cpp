@@ -75,8 +75,8 @@ private:
         if (!Count(count, 4)) return false;
         name.clear();
         for (uint32_t i = 0; i < count; ++i) {
-            uint32_t code;
-            Number(code);
+            uint32_t code = 0;
+            if (!Number(code)) return false;
             name += static_cast<wchar_t>(code);
         }
         return true;
