@@ -17,7 +17,7 @@ cleanup() {
     . "$MOVENDO_BENCH_DIR/bench.env"
     export WINEPREFIX
     if [ -n "${WINESERVER_PID:-}" ]; then bench_stop_server; fi
-    if [ -n "${XVFB_PID:-}" ]; then
+    if [ -n "${XVFB_PID:-}" ] && bench_runs "$XVFB_PID" Xvfb; then
         kill -TERM "$XVFB_PID" 2>/dev/null || true
         local i
         for i in $(seq 50); do bench_alive "$XVFB_PID" || break; sleep 0.05; done

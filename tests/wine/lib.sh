@@ -60,11 +60,19 @@ helper() {
     return "$rc"
 }
 
-# Starts a program in the background (a stand-in of the suite); its process id is in $!.
+# Starts a program in the background (a stand-in of the suite). SPAWN_LOG is the file that gets
+# its output and, once it has ended, its exit status.
+BENCH_SPAWNED=0
 bench_spawn() {
     local name=$1
     shift
-    (cd "$BENCH_C/bench" && exec "$WINE64" "$@" >"$BENCH_RUN/$name.out" 2>&1 </dev/null) &
+    BENCH_SPAWNED=$((BENCH_SPAWNED + 1))
+    SPAWN_LOG="$BENCH_RUN/$name.$BENCH_SPAWNED.log"
+    (
+        cd "$BENCH_C/bench" || exit 1
+        "$WINE64" "$@" >"$SPAWN_LOG" 2>&1 </dev/null
+        echo "exit status $?" >>"$SPAWN_LOG"
+    ) </dev/null >/dev/null 2>&1 &
 }
 
 # The host path of a Windows path on C: or on a bench drive.
@@ -102,8 +110,15 @@ bench_alive() {
     [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
 }
 
+# True when the process runs the named program (so that a stale process id that the system has
+# given to another program since is never signalled).
+bench_runs() {  # bench_runs PID NAME_PREFIX
+    bench_alive "$1" && case "$(cat "/proc/$1/comm" 2>/dev/null)" in "$2"*) true ;; *) false ;; esac
+}
+
 bench_stop_server() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
+    bench_runs "$WINESERVER_PID" wineserver || return 0
     local i
     for i in $(seq 100); do
         bench_alive "$WINESERVER_PID" || return 0

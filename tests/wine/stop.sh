@@ -32,10 +32,16 @@ STANDIN_NAMES=(standin_window.exe mvadmin.exe brixhost.exe xmvadmin.exe mvadmin2
 
 # ---- starting and observing the stand-ins ---------------------------------------------------------
 
+# A stand-in whose window does not show within the wait is started once more (the bench, not the
+# program under test, failed); the first attempt's output is shown.
 start_window() {  # start_window "class|title" [protect]
-    local class=${1%%|*} title=${1#*|}
-    bench_spawn window 'C:\bench\standin_window.exe' "$class" "$title" ${2:+"$2"}
-    helper waitwindow "$class" "$title" 20000 >/dev/null || fail "stand-in window [$1] did not appear"
+    local class=${1%%|*} title=${1#*|} attempt
+    for attempt in 1 2; do
+        bench_spawn window 'C:\bench\standin_window.exe' "$class" "$title" ${2:+"$2"}
+        helper waitwindow "$class" "$title" 20000 >/dev/null 2>&1 && return 0
+        echo "  stand-in window [$1] did not appear (attempt $attempt): $(cat "$SPAWN_LOG")"
+    done
+    fail "stand-in window [$1] did not appear"
 }
 
 # The process stand-in under a name, in C:\bench\suite or a folder below it.
@@ -44,7 +50,7 @@ start_process() {  # start_process NAME [SUBFOLDER]
     mkdir -p "$(host_path "$folder")"
     cp "$BENCH_C/bench/standin_wait.exe" "$(host_path "$folder\\$name")"
     bench_spawn process "$folder\\$name"
-    helper waitprocs "$name" 1 20000 >/dev/null || fail "stand-in process $name did not start"
+    helper waitprocs "$name" 1 20000 >/dev/null || fail "stand-in process $name did not start: $(cat "$SPAWN_LOG")"
 }
 
 sc_run() { bench_wine "$BENCH_RUN/sc.out" "$BENCH_RUN/sc.err" sc "$@"; }
