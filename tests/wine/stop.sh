@@ -75,11 +75,18 @@ start_service() {
 
 # Ends every stand-in: windows that cannot be terminated are asked to close; services are stopped.
 reset_suite() {
-    local entry name
+    local entry name pairs=()
     for entry in "${SUITE_WINDOWS[@]}" "${UNRELATED_WINDOWS[@]}" "$SUITE_TITLE_IN_CAPITALS"; do
-        helper close "${entry%%|*}" "${entry#*|}" >/dev/null
+        pairs+=("${entry%%|*}" "${entry#*|}")
     done
-    for name in "${STANDIN_NAMES[@]}"; do helper kill "$name" >/dev/null; done
+    helper close "${pairs[@]}" >/dev/null
+    helper kill "${STANDIN_NAMES[@]}" >/dev/null
+    # A window asked to close goes when its owner reads the request.
+    local i
+    for ((i = 0; i < 40; i++)); do
+        [ "$(process_count standin_window.exe)" = 0 ] && break
+        sleep 0.25
+    done
     for name in "${SUITE_SERVICES[@]}" "$UNRELATED_SERVICE"; do
         case "$(helper svc "$name")" in
             missing | stopped) ;;

@@ -22,10 +22,10 @@
 //   folder common_appdata|local_appdata the known folder's path
 //   windows                             "pid<TAB>class<TAB>title<TAB>visible" per top-level window
 //   procs                               "pid<TAB>exe" per process
-//   kill EXE                            terminates every process of that executable name
+//   kill EXE...                         terminates every process of these executable names
 //   waitwindow CLASS|- TITLE TIMEOUT_MS exit 0 once the window exists, 1 at the timeout
 //   waitprocs EXE COUNT TIMEOUT_MS      exit 0 once COUNT processes of that name run
-//   close CLASS|- TITLE                 asks every such top-level window to close (WM_CLOSE)
+//   close CLASS|- TITLE ...             asks every such top-level window to close (WM_CLOSE)
 //   svc NAME                            stopped, start_pending, stop_pending, running, ... or missing
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -592,11 +592,13 @@ int Procs(const Args& args) {
 }
 
 int Kill(const Args& args) {
-    if (args.size() != 1) return Usage();
+    if (args.empty()) return Usage();
     DWORD self = GetCurrentProcessId();
     int count = 0;
     ForEachProcess([&](const PROCESSENTRY32W& entry) {
-        if (entry.th32ProcessID == self || !EqualNoCase(entry.szExeFile, args[0])) return;
+        bool named = false;
+        for (const auto& name : args) named = named || EqualNoCase(entry.szExeFile, name);
+        if (entry.th32ProcessID == self || !named) return;
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         if (process == nullptr) return;
         if (TerminateProcess(process, 1)) ++count;
@@ -651,10 +653,14 @@ BOOL CALLBACK CloseMatching(HWND window, LPARAM param) {
 }
 
 int Close(const Args& args) {
-    if (args.size() != 2) return Usage();
-    CloseRequest request = {args[0] == L"-" ? nullptr : args[0].c_str(), args[1].c_str(), 0};
-    EnumWindows(CloseMatching, reinterpret_cast<LPARAM>(&request));
-    Out(L"closed " + std::to_wstring(request.count));
+    if (args.empty() || args.size() % 2 != 0) return Usage();
+    int count = 0;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        CloseRequest request = {args[i] == L"-" ? nullptr : args[i].c_str(), args[i + 1].c_str(), 0};
+        EnumWindows(CloseMatching, reinterpret_cast<LPARAM>(&request));
+        count += request.count;
+    }
+    Out(L"closed " + std::to_wstring(count));
     return 0;
 }
 
