@@ -9,7 +9,7 @@
 
 case_roundtrip() {
     suite_prepare
-    bench_layout d:hd
+    bench_default_layout
     suite_clean
     suite install || bench_die "movsuite install failed: $(cat "$BENCH_RUN/suite.out")"
     movendo /get
@@ -43,7 +43,7 @@ case_roundtrip() {
 # A second "/set" finds no workspace and changes nothing.
 case_set_twice() {
     suite_prepare
-    bench_layout d:hd
+    bench_default_layout
     suite_clean
     suite install || bench_die "movsuite install failed"
     movendo /get
@@ -60,7 +60,7 @@ case_set_twice() {
 # One record edited in one workspace: MovendoCheck exits 1 and names it.
 case_check_names_edited_record() {
     suite_prepare
-    bench_layout d:hd
+    bench_default_layout
     suite_clean
     suite install || bench_die "movsuite install failed"
     movendo /get
