@@ -6,6 +6,7 @@
 //                              row and data set, and a final line; exit 0 when all is restored
 //   movsuite profile N FILE    N profile writes into FILE: the platform's own cost of the records
 //   movsuite profileread N FILE  N records read back as a restore reads them (text, then number)
+//   movsuite registry N        N values written, each under a key opened (created) for it
 //   movsuite iniset FILE SECTION KEY VALUE   one record written with the profile functions
 #include <cstdio>
 #include <string>
@@ -119,6 +120,21 @@ int ProfileReadFloor(int count, const std::wstring& file) {
     return found == count ? 0 : 1;
 }
 
+int RegistryFloor(int count) {
+    for (int i = 0; i < count; ++i) {
+        std::wstring subKey = L"SOFTWARE\\MovendoFloor\\Key" + std::to_wstring(i % 20);
+        DWORD value = static_cast<DWORD>(i);
+        RegKey key;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_SET_VALUE | kRegistryView, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
+            return 1;
+        }
+        std::wstring name = L"Value" + std::to_wstring(i);
+        RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -134,6 +150,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"report") return Report(large);
     if (command == L"profile" && argc > 3) return ProfileFloor(std::stoi(argv[2]), argv[3]);
     if (command == L"profileread" && argc > 3) return ProfileReadFloor(std::stoi(argv[2]), argv[3]);
+    if (command == L"registry" && argc > 2) return RegistryFloor(std::stoi(argv[2]));
     if (command == L"iniset" && argc > 5) return WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
     Print(L"usage: movsuite install [large] | reinstall | report [large] | profile N FILE | iniset FILE SECTION KEY VALUE");
     return 2;
