@@ -131,7 +131,7 @@ bench_stop_server() {
 
 # ---- drives --------------------------------------------------------------------------------------
 
-# bench_layout SPEC...: drive letters with their types, such as "d:hd" "e:cdrom" "a:floppy!"; a
+# bench_layout DRIVE...: drive letters with their types, such as "d:hd" "e:cdrom" "a:floppy!"; a
 # trailing "!" links the letter to a folder that does not exist (a drive without a root, or a
 # removable drive without medium). Types: hd floppy cdrom network ramdisk. Only C: and these
 # letters exist afterwards. The server is restarted when the layout changes, since the drive
@@ -139,14 +139,14 @@ bench_stop_server() {
 bench_layout() {
     local want="$*"
     if [ "$(cat "$BENCH_ROOT/layout" 2>/dev/null)" != "$want" ]; then
-        local link spec letter rest type target
+        local link drive letter rest type target
         local values=()
         for link in "$WINEPREFIX"/dosdevices/?:; do
             [ "$(basename "$link")" = c: ] || rm -f "$link"
         done
-        for spec in "$@"; do
-            letter=${spec%%:*}
-            rest=${spec#*:}
+        for drive in "$@"; do
+            letter=${drive%%:*}
+            rest=${drive#*:}
             type=${rest%!}
             if [ "$rest" != "$type" ]; then
                 target="$BENCH_ROOT/drives/$letter.absent"
