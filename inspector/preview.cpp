@@ -11,11 +11,6 @@
 
 namespace {
 
-std::wstring Upper(std::wstring text) {
-    for (auto& ch : text) ch = static_cast<wchar_t>(std::towupper(ch));
-    return text;
-}
-
 // What the two restores would write, the second overriding the first, in first-written order.
 std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const WorkspaceReport& second) {
     std::vector<ReplayedWrite> merged;
@@ -23,7 +18,7 @@ std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const Wo
     for (const WorkspaceReport* report : {&primary, &second}) {
         if (report->kind != EntryKind::Folder) continue;
         for (auto& write : ReplayRestore(report->settings)) {
-            std::wstring key = Upper(SectionOf(write.root, write.subKey.c_str()) + L"|" + write.name);
+            std::wstring key = UpperCase(SectionOf(write.root, write.subKey.c_str()) + L"|" + write.name);
             auto it = index.find(key);
             if (it == index.end()) {
                 index[key] = merged.size();

@@ -11,11 +11,6 @@
 
 namespace {
 
-std::wstring Upper(std::wstring text) {
-    for (auto& ch : text) ch = static_cast<wchar_t>(std::towupper(ch));
-    return text;
-}
-
 std::wstring FileNameOf(const std::wstring& relative) {
     size_t cut = relative.find_last_of(L'\\');
     return cut == std::wstring::npos ? relative : relative.substr(cut + 1);
@@ -58,12 +53,12 @@ void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileCh
         for (const auto& file : ws.folders[i].second.files) {
             if (!PassesFilter(set.filter, FileNameOf(file.first).c_str())) continue;
             FileChange change = PlanFile(systemRoot, reachable, file.first, file.second);
-            plan[Upper(change.path)] = change;
+            plan[UpperCase(change.path)] = change;
         }
     }
     if (ws.mvdMngKind == EntryKind::File) {
         FileChange change = PlanFile(std::wstring(kMvdMngIniFolder).substr(0, 2), true, kMvdMngIniName, ws.mvdMngSize);
-        plan[Upper(change.path)] = change;
+        plan[UpperCase(change.path)] = change;
     }
 }
 
@@ -127,8 +122,8 @@ void AddSavePathFolders(const WorkspaceReport& primary, const WorkspaceReport& s
         if (ws->kind != EntryKind::Folder) continue;
         ApplyRun(*ws, state);
         for (size_t i = 0; i < kSavePathValueCount; ++i) {
-            if (!state[i].present || seen[Upper(state[i].path)]) continue;
-            seen[Upper(state[i].path)] = true;
+            if (!state[i].present || seen[UpperCase(state[i].path)]) continue;
+            seen[UpperCase(state[i].path)] = true;
             preview.folders.push_back({kSavePathValues[i].valueName, state[i].path, PlanFolder(state[i].path)});
         }
     }

@@ -13,12 +13,6 @@ std::wstring Trim(const std::wstring& text) {
     return text.substr(begin, end - begin);
 }
 
-std::wstring UpperCase(const std::wstring& text) {
-    std::wstring out(text);
-    for (auto& ch : out) ch = static_cast<wchar_t>(std::towupper(ch));
-    return out;
-}
-
 std::wstring StripQuotes(const std::wstring& text) {
     if (text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front()) {
         return text.substr(1, text.size() - 2);
@@ -112,6 +106,12 @@ void ParseLines(const std::wstring& text, SettingsScan& scan) {
 }
 
 }  // namespace
+
+std::wstring UpperCase(const std::wstring& text) {
+    std::wstring out(text);
+    for (auto& ch : out) ch = static_cast<wchar_t>(std::towupper(ch));
+    return out;
+}
 
 LPCWSTR EncodingName(SettingsEncoding encoding) {
     switch (encoding) {

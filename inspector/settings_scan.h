@@ -43,4 +43,8 @@ struct SettingsScan {
 SettingsScan ScanSettingsFile(const std::wstring& path);
 SettingsScan ParseSettingsText(const std::string& bytes);
 
+// Names of sections, keys and paths compare without regard to case: this is the form they are
+// compared in.
+std::wstring UpperCase(const std::wstring& text);
+
 constexpr uint64_t kSettingsSizeBound = 16u * 1024 * 1024;
