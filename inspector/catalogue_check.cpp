@@ -7,6 +7,7 @@
 #include "inspector/restore_replay.h"
 #include "inspector/tree_scan.h"
 #include "procedures/catalogue_walk.h"
+#include "registry/section_name.h"
 #include "registry/snapshot_table.h"
 
 namespace {
@@ -53,12 +54,9 @@ RowCheck CheckPlainRow(const SettingsScan& settings, const CatalogueRow& row) {
 }  // namespace
 
 std::wstring SectionOf(HKEY root, LPCWSTR subKey) {
-    LPCWSTR name = root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT"
-                   : root == HKEY_CURRENT_USER  ? L"HKEY_CURRENT_USER"
-                   : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE"
-                   : root == HKEY_USERS         ? L"HKEY_USERS"
-                                                : nullptr;
-    return name == nullptr ? std::wstring() : std::wstring(name) + L"\\" + subKey;
+    PathBuffer section;
+    FormatSectionName(root, subKey, section);
+    return section;
 }
 
 bool HasRecord(const SettingsScan& settings, const std::wstring& section, const std::wstring& key, std::wstring* text) {

@@ -38,8 +38,8 @@ struct CatalogueCheck {
 
 CatalogueCheck CheckCatalogue(const SettingsScan& settings, const std::wstring& workspace);
 
-// The settings-file section of a registry key, such as HKEY_LOCAL_MACHINE\SOFTWARE\...; empty for
-// a root without a section name.
+// The settings-file section of a registry key, as the program names it; empty for a root without
+// a section name.
 std::wstring SectionOf(HKEY root, LPCWSTR subKey);
 
 // True when the record exists and a restore would write it (its text is not empty).

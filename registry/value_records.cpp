@@ -5,36 +5,15 @@
 #include "app/environment.h"
 #include "app/path_buffer.h"
 #include "platform/handles.h"
+#include "registry/section_name.h"
 #include "registry/settings_file.h"
 
 namespace {
-
-struct SectionFormat {
-    HKEY root;
-    LPCWSTR format;
-};
-
-const SectionFormat kSectionFormats[] = {
-    {HKEY_CLASSES_ROOT, L"HKEY_CLASSES_ROOT\\%ls"},
-    {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER\\%ls"},
-    {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE\\%ls"},
-    {HKEY_USERS, L"HKEY_USERS\\%ls"},
-};
 
 // The integer read's default: a read that returns it found no record.
 constexpr INT kAbsentMarker = static_cast<INT>(0x80000000u);
 // Room for the decimal text of any 32-bit number: sign, ten digits and the terminator.
 constexpr size_t kNumberTextCount = 16;
-
-// The section name of a key; false (and an empty name) for a root other than the four or a name
-// that would not fit its buffer.
-bool FormatSectionName(HKEY root, LPCWSTR subKey, PathBuffer& section) {
-    section[0] = 0;
-    for (const auto& row : kSectionFormats) {
-        if (row.root == root) return FormatPath(section, row.format, subKey);
-    }
-    return false;
-}
 
 DWORD FromLittleEndian(const BYTE (&bytes)[sizeof(DWORD)]) {
     return DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
