@@ -310,3 +310,16 @@ TEST_F(ProceduresTest, AWorkspaceThatIsALinkIsNeitherWrittenNorReadAndOnlyTheLin
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo"), 5u);
     EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
 }
+
+TEST_F(ProceduresTest, ALongSavePathGetsAShortenedTraceLineAndItsFolder) {
+    std::wstring path = L"D:\\" + std::wstring(240, L'r');  // the line would need 17 + 243 + 2 bytes
+    registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", path);
+    files().MakeFolders(L"D:\\mvtemp");
+    CEnvironment env;
+    RestoreEnvironment(env, Workspace::Primary);
+    EXPECT_TRUE(files().IsFolder(path));
+    std::string line = env.m_szLog;
+    EXPECT_EQ(line.size(), 259u);
+    EXPECT_EQ(line.substr(0, 20), "MpegFileSavePath=D:\\");
+    EXPECT_EQ(line.substr(line.size() - 3), "r\r\n");
+}
