@@ -1,12 +1,12 @@
-#include "inspector/preview.h"
+#include "check/preview.h"
 
 #include <cwctype>
 #include <map>
 
-#include "inspector/catalogue_check.h"
-#include "inspector/live_registry.h"
-#include "inspector/preview_files.h"
-#include "inspector/restore_replay.h"
+#include "check/catalogue_check.h"
+#include "check/live_registry.h"
+#include "check/preview_files.h"
+#include "check/restore_replay.h"
 #include "registry/snapshot_table.h"
 
 namespace {

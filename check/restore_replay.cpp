@@ -1,6 +1,6 @@
-#include "inspector/restore_replay.h"
+#include "check/restore_replay.h"
 
-#include "inspector/catalogue_check.h"
+#include "check/catalogue_check.h"
 #include "procedures/catalogue_walk.h"
 
 bool ReplayCarrier::Carry(HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString) {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/environment.h"
-#include "inspector/catalogue_check.h"
-#include "inspector/settings_scan.h"
-#include "inspector/tree_scan.h"
+#include "check/catalogue_check.h"
+#include "check/settings_scan.h"
+#include "check/tree_scan.h"
 
 struct WorkspaceReport {
     Workspace which = Workspace::Primary;

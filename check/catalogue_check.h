@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "inspector/settings_scan.h"
+#include "check/settings_scan.h"
 #include "procedures/catalogue.h"
 
 struct RowCheck {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "inspector/preview.h"
-#include "inspector/workspace_report.h"
+#include "check/preview.h"
+#include "check/workspace_report.h"
 
 // Exit codes.
 constexpr int kCheckConsistent = 0;   // both workspaces found, consistent, nothing unsafe

@@ -1,6 +1,6 @@
-#include "inspector/check_render.h"
+#include "check/check_render.h"
 
-#include "inspector/json_writer.h"
+#include "check/json_writer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "inspector/preview.h"
-#include "inspector/workspace_report.h"
+#include "check/preview.h"
+#include "check/workspace_report.h"
 
 struct CheckReport {
     WorkspaceReport primary;

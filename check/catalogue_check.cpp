@@ -1,11 +1,11 @@
-#include "inspector/catalogue_check.h"
+#include "check/catalogue_check.h"
 
 #include <algorithm>
 #include <cwchar>
 
 #include "app/path_buffer.h"
-#include "inspector/restore_replay.h"
-#include "inspector/tree_scan.h"
+#include "check/restore_replay.h"
+#include "check/tree_scan.h"
 #include "procedures/catalogue_walk.h"
 #include "registry/section_name.h"
 #include "registry/snapshot_table.h"

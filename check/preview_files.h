@@ -2,7 +2,7 @@
 // and the files deleted at the end.
 #pragma once
 
-#include "inspector/preview.h"
+#include "check/preview.h"
 
 void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview);
 // Each restore run makes the folders that the save paths name once its values are written, so

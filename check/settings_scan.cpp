@@ -1,8 +1,8 @@
-#include "inspector/settings_scan.h"
+#include "check/settings_scan.h"
 
 #include <cwctype>
 
-#include "inspector/file_read.h"
+#include "check/file_read.h"
 
 namespace {
 

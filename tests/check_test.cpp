@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/command.h"
-#include "inspector/check.h"
-#include "inspector/settings_scan.h"
+#include "check/check.h"
+#include "check/settings_scan.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
 #include "sim_fixture.h"

@@ -1,4 +1,4 @@
-#include "inspector/json_writer.h"
+#include "check/json_writer.h"
 
 #include "platform/platform.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "inspector/check.h"
+#include "check/check.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "inspector/check.h"
+#include "check/check.h"
 
 #include <exception>
 
-#include "inspector/check_render.h"
+#include "check/check_render.h"
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     CheckOptions options;

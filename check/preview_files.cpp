@@ -1,12 +1,12 @@
-#include "inspector/preview_files.h"
+#include "check/preview_files.h"
 
 #include <cwctype>
 #include <map>
 
 #include "files/data_sets.h"
-#include "inspector/catalogue_check.h"
-#include "inspector/live_registry.h"
-#include "inspector/restore_replay.h"
+#include "check/catalogue_check.h"
+#include "check/live_registry.h"
+#include "check/restore_replay.h"
 #include "procedures/save_paths.h"
 
 namespace {

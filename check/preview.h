@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "inspector/workspace_report.h"
+#include "check/workspace_report.h"
 
 enum class ValueOutcome { Same, Different, MissingKey, MissingValue, NotRestored };
 

@@ -1,4 +1,4 @@
-#include "inspector/workspace_report.h"
+#include "check/workspace_report.h"
 
 #include <map>
 #include <set>

@@ -1,4 +1,4 @@
-#include "inspector/live_registry.h"
+#include "check/live_registry.h"
 
 #include <cstring>
 #include <cwctype>

@@ -1,4 +1,4 @@
-#include "inspector/file_read.h"
+#include "check/file_read.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "inspector/tree_scan.h"
+#include "check/tree_scan.h"
 
 #include "app/path_buffer.h"
 #include "platform/handles.h"
