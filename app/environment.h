@@ -50,4 +50,6 @@ public:
     std::wstring m_strTempDirectory;
     std::wstring m_strIniFile;
     char m_szLog[MAX_PATH];
+    // Set when a record could not be written to the settings file of the current backup pass.
+    bool m_bRecordWriteFailed = false;
 };

@@ -1,5 +1,6 @@
 // The application object. The whole run happens in InitInstance, which returns false so that
-// no message loop is ever entered and the process ends.
+// no message loop is ever entered and the process ends. One run at a time: InitInstance first
+// takes a machine-wide mutex and does nothing when another run holds it.
 #pragma once
 
 #include "platform/platform.h"
@@ -13,3 +14,6 @@ public:
 };
 
 extern CMovendoApp theApp;
+
+// The name of the mutex that keeps runs of the program one at a time on a machine.
+extern LPCWSTR const kRunMutexName;

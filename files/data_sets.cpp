@@ -6,6 +6,7 @@
 #include "app/environment.h"
 #include "files/links.h"
 #include "files/mirror.h"
+#include "files/whole_copy.h"
 
 namespace {
 
@@ -81,9 +82,9 @@ void CopyMvdMngIni(LPCWSTR workspace, Direction direction) {
     }
     if (IsLink(system) || IsLink(copy)) return;
     if (direction == Direction::ToWorkspace) {
-        CopyFileW(system, copy, FALSE);
+        CopyFileWhole(system, copy);
     } else {
-        CopyFileW(copy, system, FALSE);
+        CopyFileWhole(copy, system);
     }
 }
 

@@ -21,7 +21,7 @@ void DeleteEntry(LPCWSTR folder, const WIN32_FIND_DATAW& entry) {
         DeleteFileW(path);
         return;
     }
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) DeleteFolderContents(path);
+    if (!IsLinkEntry(entry)) DeleteFolderContents(path);
     RemoveDirectoryW(path);
 }
 
@@ -45,6 +45,6 @@ void CEnvironment::DeleteDirectoryTree(LPCWSTR folder) {
     if (folder == nullptr || folder[0] == 0) return;
     DWORD attributes = GetFileAttributesW(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) DeleteFolderContents(folder);
+    if (!IsLink(folder)) DeleteFolderContents(folder);
     RemoveDirectoryW(folder);
 }

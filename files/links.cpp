@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/path_buffer.h"
+#include "platform/handles.h"
 
 namespace {
 
@@ -13,9 +14,14 @@ bool IsSeparator(WCHAR ch) { return ch == L'\\' || ch == L'/'; }
 
 }  // namespace
 
+// Only a reparse point can be a link; its tag is read from its own listing. One whose tag cannot
+// be read, or reads as none, cannot be trusted and counts as a link.
 bool IsLink(LPCWSTR path) {
     DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+    WIN32_FIND_DATAW entry;
+    FindHandle listing(FindFirstFileW(path, &entry));
+    return !listing.Valid() || IsLinkEntry(entry);
 }
 
 bool PassesThroughLink(LPCWSTR path, size_t from) {
@@ -34,7 +40,7 @@ bool PassesThroughLink(LPCWSTR path, size_t from) {
 
 bool IsLinkEntry(const WIN32_FIND_DATAW& entry) {
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
-    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || (entry.dwReserved0 & kNameSurrogateTag) != 0;
+    return entry.dwReserved0 == 0 || (entry.dwReserved0 & kNameSurrogateTag) != 0;
 }
 
 bool IsDotEntry(LPCWSTR name) { return _wcsicmp(name, L".") == 0 || _wcsicmp(name, L"..") == 0; }

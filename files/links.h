@@ -1,6 +1,11 @@
 // Links (junctions and symbolic links) as the file transfer meets them. The program runs elevated
 // and works in folders that other users may write to; a link planted there must never make it
 // read, write or delete anything outside the trees it owns, so no walk passes through one.
+//
+// A link is a reparse point whose tag marks it as a name surrogate (it names another entry).
+// Every other reparse point (a deduplicated file, a cloud placeholder, ...) is an ordinary file or
+// folder and is carried and deleted like the others. A reparse point whose tag reads as 0 (the
+// platform did not report it) counts as a link.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +20,8 @@ bool IsLink(LPCWSTR path);
 // sub-folder from the end of the known folder's path.
 bool PassesThroughLink(LPCWSTR path, size_t from);
 
-// True when a listed entry is a link: a folder with a reparse point, or a file whose reparse
-// point names another entry (a symbolic link).
+// True when a listed entry is a link: a file or folder whose reparse tag (dwReserved0) is a name
+// surrogate, or is not reported.
 bool IsLinkEntry(const WIN32_FIND_DATAW& entry);
 
 // True for the entries "." and ".." that every listing of a folder but a drive root holds.

@@ -1,6 +1,7 @@
 #include "files/mirror.h"
 
 #include "files/links.h"
+#include "files/whole_copy.h"
 #include "platform/handles.h"
 
 namespace {
@@ -35,7 +36,7 @@ void CopyEntryFile(const MirrorLevel& level, LPCWSTR name) {
         return;
     }
     if (IsLink(to)) return;
-    CopyFileW(from, to, FALSE);
+    CopyFileWhole(from, to);
 }
 
 void MirrorEntry(const MirrorLevel& level, const WIN32_FIND_DATAW& entry) {

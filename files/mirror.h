@@ -7,7 +7,8 @@
 // relative sub-path subPath (empty for the whole tree, else a separator before each folder name,
 // such as "\Data\Old") lies at "<root><subPath>" on both sides. The destination folder is made first (one level; a failure
 // is ignored), then every file of the source level that the filter passes is copied over the
-// destination's file of that name, and every sub-folder is mirrored in turn. Nothing at the
+// destination's file of that name (CopyFileWhole: a failed copy leaves no partial file), and every
+// sub-folder is mirrored in turn. Nothing at the
 // destination is removed. Every failure is silent and ends only its own step.
 //
 // Entries whose paths would not fit a path buffer are skipped, a folder with its sub-tree. No

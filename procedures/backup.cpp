@@ -1,10 +1,11 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
-// the whole catalogue.
+// the whole catalogue; its records go through a draft of the settings file.
 #include "files/links.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
 #include "quiesce/stop_sequence.h"
+#include "registry/settings_draft.h"
 
 void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     if (!env.FindTempDirectory(workspace) && !env.CreateTempDirectory(workspace)) return;
@@ -15,6 +16,8 @@ void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     env.CopySuiteDataToWorkspace(L"");
     env.CopyParlunetCommonDataToWorkspace(L"");
     env.CopyParlunetLocalDataToWorkspace(L"");
-    SaveCarrier carrier{env};
+    SettingsDraft draft(env);
+    SaveCarrier carrier{env, draft.Begun()};
     for (size_t i = 0; i < kCatalogueRows; ++i) WalkCatalogueRow(carrier, kCatalogue[i]);
+    draft.Commit();
 }

@@ -16,7 +16,8 @@ void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
         return;
     }
     StopSuite(env);
-    RestoreCarrier carrier{env};
+    // A settings file that is a link is not read: it could name any file of the machine.
+    RestoreCarrier carrier{env, !IsLink(env.m_strIniFile.c_str())};
     WalkRestoreOrder(carrier);
     env.CopyParlunetLocalDataFromWorkspace(L"");
     env.CopyParlunetCommonDataFromWorkspace(L"");

@@ -3,6 +3,7 @@
 // hands the key and the file to the platform.
 #include "app/environment.h"
 #include "app/path_buffer.h"
+#include "files/links.h"
 #include "platform/handles.h"
 
 namespace {
@@ -26,9 +27,24 @@ bool EnablePrivilege(HANDLE token, LPCWSTR privilege) {
 }
 
 // A hive is written only where no file of that name exists: the platform's refusal to replace a
-// file is not relied on, since not every implementation of it refuses.
+// file is not relied on, since not every implementation of it refuses. Nor is anything written
+// through a link of that name: the link exists, so it is left alone.
 bool HiveFileMissing(LPCWSTR path) {
     return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool FileIsEmpty(LPCWSTR path) {
+    KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    return file.Valid() && GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0;
+}
+
+// A save that fails (a full drive, say) may leave the file it made, empty or cut short; so may
+// one that reports success with nothing written. That file is deleted, so that a workspace holds
+// a complete hive or none, and a restore never loads a part of one.
+void SaveHiveFile(HKEY key, LPCWSTR path) {
+    if (!HiveFileMissing(path)) return;
+    if (RegSaveKeyW(key, path, nullptr) != ERROR_SUCCESS || FileIsEmpty(path)) DeleteFileW(path);
 }
 
 // Opens the token and the key for one direction and calls `transfer` with the key and the hive
@@ -51,12 +67,12 @@ void WithSnapshotKey(const CEnvironment& env, LPCWSTR fileName, LPCWSTR subKey, 
 }  // namespace
 
 void CEnvironment::SaveKeyToFile(LPCWSTR fileName, LPCWSTR subKey) {
-    WithSnapshotKey(*this, fileName, subKey, kSaveDirection, [](HKEY key, LPCWSTR path) {
-        if (HiveFileMissing(path)) RegSaveKeyW(key, path, nullptr);
-    });
+    WithSnapshotKey(*this, fileName, subKey, kSaveDirection, SaveHiveFile);
 }
 
+// A hive file that is a link is never loaded: it could name any file of the machine.
 void CEnvironment::RestoreKeyFromFile(LPCWSTR fileName, LPCWSTR subKey) {
-    WithSnapshotKey(*this, fileName, subKey, kRestoreDirection,
-                    [](HKEY key, LPCWSTR path) { RegRestoreKeyW(key, path, REG_FORCE_RESTORE); });
+    WithSnapshotKey(*this, fileName, subKey, kRestoreDirection, [](HKEY key, LPCWSTR path) {
+        if (!IsLink(path)) RegRestoreKeyW(key, path, REG_FORCE_RESTORE);
+    });
 }

@@ -41,6 +41,13 @@ bool SetValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName, DWORD type, const BY
     return RegSetValueExW(key.Get(), valueName, 0, type, data, size) == ERROR_SUCCESS;
 }
 
+// A record that cannot be written marks the pass's settings file as incomplete.
+bool WriteRecord(CEnvironment& env, LPCWSTR section, LPCWSTR valueName, LPCWSTR text) {
+    if (WriteSettingsRecord(env.m_strIniFile.c_str(), section, valueName, text)) return true;
+    env.m_bRecordWriteFailed = true;
+    return false;
+}
+
 }  // namespace
 
 bool CEnvironment::SaveDwordValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName) {
@@ -50,7 +57,7 @@ bool CEnvironment::SaveDwordValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName) 
     if (!ReadValue(root, subKey, valueName, data, sizeof data)) return false;
     WCHAR text[kNumberTextCount];
     _itow_s(static_cast<int>(FromLittleEndian(data)), text, kNumberTextCount, 10);
-    return WriteSettingsRecord(m_strIniFile.c_str(), section, valueName, text);
+    return WriteRecord(*this, section, valueName, text);
 }
 
 // A record is missing only when the file has no text for the key: the string read tells that
@@ -76,7 +83,7 @@ bool CEnvironment::SaveStringValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName)
     WCHAR text[MAX_PATH] = {};
     if (!ReadValue(root, subKey, valueName, reinterpret_cast<BYTE*>(text), MAX_PATH * sizeof(WCHAR))) return false;
     if (std::find(text, text + MAX_PATH, L'\0') == text + MAX_PATH) return false;
-    return WriteSettingsRecord(m_strIniFile.c_str(), section, valueName, text);
+    return WriteRecord(*this, section, valueName, text);
 }
 
 bool CEnvironment::RestoreStringValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName) {

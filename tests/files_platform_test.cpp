@@ -47,8 +47,9 @@ TEST_F(FilePlatformTest, CopyFailsOnFullProtectedOrEmptyDrivesAndOnFolders) {
     drives()[L'D'].freeBytes = 96;  // the old copy's 3 bytes come back, 99 is not 100
     EXPECT_FALSE(Copy(L"C:\\src", L"D:\\dst"));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
-    EXPECT_FALSE(files().Exists(L"D:\\dst")) << "the truncated destination is deleted";
-    EXPECT_EQ(drives()[L'D'].freeBytes, 99u);
+    EXPECT_EQ(files().ReadFile(L"D:\\dst"), std::string(99, 'x')) << "the partial destination stays, the old one is lost";
+    EXPECT_EQ(drives()[L'D'].freeBytes, 0u);
+    files().Remove(L"D:\\dst");
     drives()[L'D'].freeBytes = 100;
     EXPECT_TRUE(Copy(L"C:\\src", L"D:\\dst"));
     drives()[L'D'].writeProtected = true;

@@ -26,6 +26,17 @@ bool IsValidName(const std::wstring& name) {
     return true;
 }
 
+// A removable or CD drive asked for while it holds no medium: unless the process fails critical
+// errors quietly, Windows stops it with its own box asking for a disk.
+void NoteMissingMedium(wchar_t letter, const Drive& drive) {
+    if (drive.type != DRIVE_REMOVABLE && drive.type != DRIVE_CDROM) return;
+    if (!Machine::Installed()) return;
+    Machine& machine = Machine::Current();
+    if (machine.errorMode & SEM_FAILCRITICALERRORS) return;
+    machine.systemBoxes.push_back(std::wstring(L"There is no disk in the drive. Please insert a disk into drive ") +
+                                  letter + L":.");
+}
+
 }  // namespace
 
 std::shared_ptr<Node> Node::Child(const std::wstring& childName) const {
@@ -105,6 +116,7 @@ Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
             return false;
         }
         if (!drive.hasMedium) {
+            NoteMissingMedium(at.drive, drive);
             result.error = ERROR_NOT_READY;
             return false;
         }
@@ -256,6 +268,14 @@ std::shared_ptr<Node> FileSystem::MakeFileLink(const std::wstring& path, const s
     return node;
 }
 
+std::shared_ptr<Node> FileSystem::MakeReparsePoint(const std::wstring& path, DWORD reparseTag) {
+    auto node = Get(path);
+    if (!node || node->IsLink()) return nullptr;
+    node->attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    node->reparseTag = reparseTag;
+    return node;
+}
+
 std::shared_ptr<Node> FileSystem::Get(const std::wstring& path) const { return Resolve(path, false).node; }
 
 bool FileSystem::Exists(const std::wstring& path) const { return Get(path) != nullptr; }
@@ -357,7 +377,7 @@ void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* 
     uint64_t size = node.IsFolder() ? 0 : node.data.size();
     data->nFileSizeLow = static_cast<DWORD>(size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data->dwReserved0 = node.IsLink() ? node.reparseTag : 0;
+    data->dwReserved0 = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? node.reparseTag : 0;
     size_t count = std::min<size_t>(name.size(), MAX_PATH - 1);
     std::copy(name.begin(), name.begin() + count, data->cFileName);
     data->cFileName[count] = 0;

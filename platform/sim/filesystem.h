@@ -1,5 +1,5 @@
 // The simulated file system: one tree of folders and files per drive, with attributes, links
-// (junctions and folder symbolic links) and files held open by other programs.
+// (junctions and folder symbolic links), other reparse points and files held open by other programs.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +72,9 @@ struct FileSystem {
     // A symbolic link to a file: opening or copying it reaches the target, deleting it removes
     // the link.
     std::shared_ptr<Node> MakeFileLink(const std::wstring& path, const std::wstring& target);
+    // Makes an existing file or folder a reparse point that names no other entry (a deduplicated
+    // or cloud-placeholder file, say): it keeps its content and is listed with its tag.
+    std::shared_ptr<Node> MakeReparsePoint(const std::wstring& path, DWORD reparseTag);
     bool Exists(const std::wstring& path) const;  // the last component not followed
     bool IsFolder(const std::wstring& path) const;
     std::string ReadFile(const std::wstring& path) const;  // empty when missing

@@ -135,10 +135,14 @@ HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<intptr_
 BOOL CloseHandle(HANDLE handle) {
     Machine& machine = Machine::Current();
     for (auto kind : {sim::HandleKind::Token, sim::HandleKind::Process, sim::HandleKind::Snapshot,
-                      sim::HandleKind::File}) {
+                      sim::HandleKind::File, sim::HandleKind::Mutex}) {
         if (kind == sim::HandleKind::File) {
             auto file = machine.FindHandle<sim::OpenFile>(handle, kind);
             if (file) file->node->openHandles--;
+        }
+        if (kind == sim::HandleKind::Mutex) {
+            auto name = machine.FindHandle<std::wstring>(handle, kind);
+            if (name && !name->empty() && --machine.namedObjects[*name] == 0) machine.namedObjects.erase(*name);
         }
         if (machine.CloseHandleOf(handle, kind)) return TRUE;
     }

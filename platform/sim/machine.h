@@ -24,7 +24,7 @@ struct Processes;
 struct Services;
 struct TextState;
 
-enum class HandleKind { Find, File, Key, Token, Process, Snapshot, ServiceManager, Service };
+enum class HandleKind { Find, File, Key, Token, Process, Snapshot, ServiceManager, Service, Mutex };
 
 // Chosen failures: an operation (by its Windows name) fails with a chosen error code, either on its
 // next call or on every call whose path argument names a given path (compared without regard to case).
@@ -85,6 +85,14 @@ public:
     void ClearCalls() { calls_.clear(); }
 
     DWORD lastError = 0;
+    // Named kernel objects (mutexes), machine-wide: the open handles to each name. A name lives
+    // while a handle to it is open, whichever process holds it.
+    std::map<std::wstring, int> namedObjects;
+    // The process error mode (SetErrorMode), and the system's own boxes that Windows would have
+    // raised while critical errors were not failed quietly: one line each, such as a request for
+    // a disk in a removable drive without a medium.
+    UINT errorMode = 0;
+    std::vector<std::wstring> systemBoxes;
     // Milliseconds since start; advanced by waits so that time-bounded loops can be tested.
     uint64_t clockMs = 0;
 

@@ -30,6 +30,7 @@ DWORD GetLogicalDrives() {
 UINT GetDriveTypeW(LPCWSTR root) {
     if (root == nullptr) return DRIVE_NO_ROOT_DIR;
     std::wstring text(root);
+    sim::Machine::Current().Log(L"GetDriveTypeW " + text);
     bool shape = (text.size() == 2 || (text.size() == 3 && (text[2] == L'\\' || text[2] == L'/'))) && text[1] == L':';
     wchar_t letter = shape ? static_cast<wchar_t>(text[0] & ~0x20) : 0;
     if (letter < L'A' || letter > L'Z') return DRIVE_NO_ROOT_DIR;

@@ -2,10 +2,12 @@
 //
 // A copy opens its source for reading and its destination for writing with the sharing the
 // platform's copy uses, so a file held by another program or handle fails the same way; the copy
-// takes the source's attributes and last-write time. A copy that runs out of space leaves no
-// destination behind: the platform truncates the file it opened and deletes it on failure.
+// takes the source's attributes and last-write time. A copy that runs out of space fails with
+// ERROR_DISK_FULL and leaves a partial destination behind, as much of the source as fitted: the
+// file it replaced is lost. (Wine does so; Windows may too, so the program must not rely on either.)
 #include <string>
 
+#include "drives.h"
 #include "filesystem.h"
 #include "machine.h"
 #include "win_api.h"
@@ -53,19 +55,21 @@ DWORD CheckCopyDestination(const sim::Lookup& destination, const Node& source, B
 }
 
 // Writes the source's content, attributes and time into the destination, which is created when
-// missing. Fails with ERROR_DISK_FULL, leaving no destination, when the drive lacks the room.
+// missing. When the drive lacks the room, the destination is cut where the room ran out and the
+// copy fails with ERROR_DISK_FULL.
 DWORD WriteCopy(const sim::Lookup& destination, const Node& source) {
     auto& files = Machine::Current().files();
     std::shared_ptr<Node> node = destination.node;
-    uint64_t oldSize = node ? node->data.size() : 0;
-    if (!files.Reserve(destination.drive, oldSize, source.data.size())) {
-        if (node) {
-            files.Reserve(destination.drive, oldSize, 0);
-            files.RemoveChild(*destination.parent, *node);
-        }
+    if (!node) node = files.AddChild(destination.parent, destination.name, false);
+    files.Reserve(destination.drive, node->data.size(), 0);
+    uint64_t room = (*files.drives)[destination.drive].freeBytes;
+    if (room < source.data.size()) {
+        node->data.assign(source.data.begin(), source.data.begin() + static_cast<size_t>(room));
+        files.Reserve(destination.drive, 0, room);
+        node->writeTime = files.clock++;
         return ERROR_DISK_FULL;
     }
-    if (!node) node = files.AddChild(destination.parent, destination.name, false);
+    files.Reserve(destination.drive, 0, source.data.size());
     node->data = source.data;
     node->attributes = source.attributes & ~DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
     node->writeTime = source.writeTime;
@@ -106,6 +110,41 @@ BOOL DeleteFileW(LPCWSTR path) {
     if (found.node->attributes & FILE_ATTRIBUTE_READONLY) return Fail(ERROR_ACCESS_DENIED, FALSE);
     files.Reserve(found.drive, found.node->data.size(), 0);
     files.RemoveChild(*found.parent, *found.node);
+    machine.lastError = ERROR_SUCCESS;
+    return TRUE;
+}
+
+// Renames a file within its drive; an existing file at the new name is replaced only with
+// MOVEFILE_REPLACE_EXISTING, and never when it is read-only, a folder or open without delete sharing.
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    Machine& machine = Machine::Current();
+    if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    machine.Log(std::wstring(L"MoveFileExW ") + from + L" -> " + to);
+    if (DWORD error = machine.faults().Check("MoveFileExW", to)) return Fail(error, FALSE);
+    auto& files = machine.files();
+    sim::Lookup source = files.Resolve(from, false);
+    if (source.error) return Fail(source.error, FALSE);
+    if (!source.node) return Fail(MissingError(source), FALSE);
+    if (!source.parent || source.node->IsFolder()) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    if (sim::SharingConflict(*source.node, sim::kDeleteAccess, kDeleteShare)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    sim::Lookup target = files.Resolve(to, false);
+    if (target.error) return Fail(target.error, FALSE);
+    if (!target.parent) return Fail(target.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, FALSE);
+    if (target.drive != source.drive) return Fail(ERROR_NOT_SAME_DEVICE, FALSE);
+    if (DWORD error = files.WriteError(target.drive)) return Fail(error, FALSE);
+    std::shared_ptr<Node> moving = source.node;
+    if (const auto& old = target.node) {
+        if (old == moving) return Fail(ERROR_SUCCESS, TRUE);
+        if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return Fail(ERROR_ALREADY_EXISTS, FALSE);
+        if (old->IsFolder() || (old->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+        if (sim::SharingConflict(*old, sim::kDeleteAccess, kDeleteShare)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+        files.Reserve(target.drive, old->data.size(), 0);
+        files.RemoveChild(*target.parent, *old);
+    }
+    files.RemoveChild(*source.parent, *moving);
+    moving->name = target.name;
+    moving->parent = target.parent.get();
+    target.parent->children.push_back(moving);
     machine.lastError = ERROR_SUCCESS;
     return TRUE;
 }

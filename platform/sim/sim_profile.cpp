@@ -4,6 +4,7 @@
 // their section, every other line kept as it was.
 #include <algorithm>
 
+#include "drives.h"
 #include "filesystem.h"
 #include "machine.h"
 #include "profile.h"
@@ -327,12 +328,16 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR text, LPCW
     sim::ProfileText profile = node ? sim::DecodeProfile(node->data) : sim::ProfileText();
     sim::ApplyWrite(profile.text, sim::Trim(section), key, text);
     std::vector<uint8_t> bytes = sim::EncodeProfile(profile);
-    size_t oldSize = node ? node->data.size() : 0;
-    if (!files.Reserve(found.drive, oldSize, bytes.size())) return Fail(ERROR_DISK_FULL, FALSE);
+    // The whole file is written again from its start: when the room runs out, it is left cut there.
     if (!node) node = files.AddChild(found.parent, found.name, false);
+    files.Reserve(found.drive, node->data.size(), 0);
+    uint64_t room = (*files.drives)[found.drive].freeBytes;
+    bool fits = room >= bytes.size();
+    if (!fits) bytes.resize(static_cast<size_t>(room));
+    files.Reserve(found.drive, 0, bytes.size());
     node->data = std::move(bytes);
     node->writeTime = files.clock++;
-    return TRUE;
+    return fits ? TRUE : Fail(ERROR_DISK_FULL, FALSE);
 }
 
 UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file) {

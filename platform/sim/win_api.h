@@ -11,6 +11,10 @@ void SetLastError(DWORD code);
 BOOL CloseHandle(HANDLE handle);
 HANDLE GetCurrentProcess();
 
+// Named kernel objects and the process error mode (sim_kernel_objects.cpp).
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
+UINT SetErrorMode(UINT mode);
+
 // Drives (sim_drives.cpp).
 DWORD GetLogicalDrives();
 UINT GetDriveTypeW(LPCWSTR root);
@@ -29,6 +33,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR path);
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 BOOL RemoveDirectoryW(LPCWSTR path);
 
 // Known folders (sim_known_folders.cpp).

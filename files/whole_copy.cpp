@@ -1,0 +1,31 @@
+#include "files/whole_copy.h"
+
+#include "app/path_buffer.h"
+
+LPCWSTR const kPartialCopySuffix = L".mvpart";
+
+namespace {
+
+bool Missing(LPCWSTR path) {
+    return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool CopyToNewFile(LPCWSTR from, LPCWSTR to) {
+    if (CopyFileW(from, to, TRUE)) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS) DeleteFileW(to);
+    return false;
+}
+
+}  // namespace
+
+bool CopyFileWhole(LPCWSTR from, LPCWSTR to) {
+    if (Missing(to)) return CopyToNewFile(from, to);
+    PathBuffer partial;
+    if (!FormatPath(partial, L"%ls%ls", to, kPartialCopySuffix) || !Missing(partial)) {
+        return CopyFileW(from, to, FALSE) != FALSE;
+    }
+    if (!CopyToNewFile(from, partial)) return false;
+    if (MoveFileExW(partial, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileW(partial);
+    return false;
+}

@@ -1,0 +1,25 @@
+// Named kernel objects and the process error mode of the simulated machine.
+#include "machine.h"
+#include "win_api.h"
+
+using sim::Machine;
+
+// A name is shared by every process of the machine: opening an existing one succeeds with
+// ERROR_ALREADY_EXISTS, a new one with no error. Names are compared with regard to case.
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR name) {
+    Machine& machine = Machine::Current();
+    if (DWORD error = machine.faults().Check("CreateMutexW", name)) return sim::Fail(error, static_cast<HANDLE>(nullptr));
+    std::wstring key = name ? name : L"";
+    bool existed = name != nullptr && machine.namedObjects.count(key) != 0;
+    if (name != nullptr) machine.namedObjects[key]++;
+    HANDLE handle = machine.AddHandle(sim::HandleKind::Mutex, std::make_shared<std::wstring>(key));
+    machine.lastError = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return handle;
+}
+
+UINT SetErrorMode(UINT mode) {
+    Machine& machine = Machine::Current();
+    UINT previous = machine.errorMode;
+    machine.errorMode = mode;
+    return previous;
+}
