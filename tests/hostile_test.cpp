@@ -110,31 +110,37 @@ TEST_F(HostileTest, ARemovableDriveWithoutAMediumRaisesNoSystemBox) {
     EXPECT_TRUE(files().IsFolder(L"D:\\mvtemp"));
 }
 
-// The drive has room for half of the first workspace: what fits is whole, the rest is absent,
-// and the restore then cuts no file of the suite short.
+// The drive runs out of room halfway through the first workspace's data files, or halfway
+// through the whole first workspace (in its settings file): what fits is whole, the rest is
+// absent, and the restore then cuts no file of the suite short.
 TEST_F(HostileTest, ADriveThatFillsDuringTheBackupLeavesOnlyWholeFilesAndTheRestoreShortensNone) {
     ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
     Contents system = System();
+    uint64_t dataBytes = 0;
+    for (const auto& file : system) dataBytes += file.second.size();
     uint64_t room = FreeOnD();
     RunCommand(L"/get");
     uint64_t both = room - FreeOnD();
     std::string settings = files().ReadFile(L"D:\\mvtemp\\Movendo.ini");
     ASSERT_FALSE(settings.empty());
-    files().Remove(L"D:\\mvtemp");
-    files().Remove(L"D:\\mvtempbk");
-    FreeOnD() = both / 4;
-    RunCommand(L"/get");
-    ASSERT_GT(Workspace(L"D:\\mvtempbk").size(), 0u) << "part of the backup fits";
-    ASSERT_LT(Workspace(L"D:\\mvtempbk").size(), system.size()) << "and part does not";
-    for (auto workspace : {L"D:\\mvtempbk", L"D:\\mvtemp"}) {
-        ExpectWholeCopies(workspace, system);
-        std::wstring ini = std::wstring(workspace) + L"\\Movendo.ini";
-        EXPECT_TRUE(!files().Exists(ini) || files().ReadFile(ini) == settings) << Narrow(ini);
-        for (auto hive : {L"\\IPTV.dat", L"\\CheckSum.dat", L"\\Rondisc1.dat"}) {
-            std::wstring path = workspace + std::wstring(hive);
-            EXPECT_TRUE(!files().Exists(path) || !files().ReadFile(path).empty()) << Narrow(path);
+    for (uint64_t free : {both / 4, dataBytes / 2}) {
+        SCOPED_TRACE(free);
+        files().Remove(L"D:\\mvtemp");
+        files().Remove(L"D:\\mvtempbk");
+        FreeOnD() = free;
+        RunCommand(L"/get");
+        ASSERT_GT(Workspace(L"D:\\mvtempbk").size(), 0u) << "part of the backup fits";
+        for (auto workspace : {L"D:\\mvtempbk", L"D:\\mvtemp"}) {
+            ExpectWholeCopies(workspace, system);
+            std::wstring ini = std::wstring(workspace) + L"\\Movendo.ini";
+            EXPECT_TRUE(!files().Exists(ini) || files().ReadFile(ini) == settings) << Narrow(ini);
+            for (auto hive : {L"\\IPTV.dat", L"\\CheckSum.dat", L"\\Rondisc1.dat"}) {
+                std::wstring path = workspace + std::wstring(hive);
+                EXPECT_TRUE(!files().Exists(path) || !files().ReadFile(path).empty()) << Narrow(path);
+            }
         }
     }
+    ASSERT_LT(Workspace(L"D:\\mvtempbk").size(), system.size()) << "and part does not";
     ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
     Contents installed = System();
     RunCommand(L"/set");
