@@ -160,10 +160,10 @@ TEST_F(HostileTest, EarlierCompleteCopiesAndSettingsStayWhenTheNewOnesCannotBeWr
     Contents earlier = System();
     std::string settings = files().ReadFile(L"D:\\mvtemp\\Movendo.ini");
     for (const auto& file : earlier) {
-        if (file.first.compare(0, 3, L"MV\\") == 0) files().WriteFile(kSuite + file.first.substr(2), file.second + "grown");
+        if (file.first.compare(0, 3, L"MV\\") == 0) files().WriteFile(kSuite + file.first.substr(2), "grown " + file.second);
     }
     registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 77);
-    FreeOnD() = 64;
+    FreeOnD() = 0;
     RunCommand(L"/get");
     ExpectWholeCopies(L"D:\\mvtemp", System(), earlier);
     EXPECT_EQ(files().ReadFile(L"D:\\mvtemp\\Movendo.ini"), settings);
