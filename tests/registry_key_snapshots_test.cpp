@@ -1,3 +1,4 @@
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -139,8 +140,22 @@ TEST_F(KeySnapshotsTest, FailingPrivilegeStepsLeaveTheKeyAloneAndCloseTheToken) 
     }
 }
 
-TEST_F(KeySnapshotsTest, HiveFilePathThatWouldNotFitIsSkipped) {
-    env.m_strTempDirectory = L"D:\\" + std::wstring(250, L'w');
+// The workspace exists and its path fits (251 characters), but the hive file's would need 260:
+// neither direction touches the file whose name a cut path would give ("IPTV.da").
+TEST_F(KeySnapshotsTest, HiveFilePathThatWouldNotFitIsSkippedInBothDirections) {
+    std::wstring longWorkspace = L"D:\\" + std::wstring(248, L'w');
+    files().MakeFolders(longWorkspace);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    files().WriteFile(longWorkspace + L"\\IPTV.da", files().ReadFile(kIptvFile));
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater", 1);
+    std::vector<std::wstring> before = registry().Listing();
+    env.m_strTempDirectory = longWorkspace;
+    ASSERT_EQ(env.m_strTempDirectory.size() + std::wcslen(L"\\IPTV.dat"), size_t(MAX_PATH));
+    machine->ClearCalls();
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().Listing(), before);
+    files().Remove(longWorkspace + L"\\IPTV.da");
     env.SaveKeyToFile(L"IPTV.dat", kIptv);
     EXPECT_FALSE(SaveCalled());
+    EXPECT_EQ(files().CountFiles(longWorkspace), 0u);
 }

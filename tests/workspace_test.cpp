@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include "app/environment.h"
 #include "sim_fixture.h"
 
@@ -68,10 +71,16 @@ TEST_F(WorkspaceTest, PlainFileCountsAsWorkspaceButCDriveNever) {
     EXPECT_EQ(env.m_strTempDirectory, L"D:\\mvtempbk");
 }
 
+// The platform asks for a root with its backslash ("D:\\"); every drive is asked in that form.
 TEST_F(WorkspaceTest, DriveTypeIsAskedOfTheRoot) {
     drives().Add(L'D', DRIVE_FIXED);
     machine->faults().FailForPath("CreateDirectoryW", L"D:\\mvtemp", ERROR_ACCESS_DENIED);
     drives().Add(L'Z', DRIVE_REMOVABLE);
     EXPECT_TRUE(env.CreateTempDirectory(Workspace::Primary));
     EXPECT_EQ(env.m_strTempDirectory, L"Z:\\mvtemp");
+    std::vector<std::wstring> asked;
+    for (const auto& call : machine->calls()) {
+        if (call.compare(0, 14, L"GetDriveTypeW ") == 0) asked.push_back(call.substr(14));
+    }
+    EXPECT_EQ(asked, (std::vector<std::wstring>{L"D:\\", L"Z:\\"}));
 }
