@@ -87,3 +87,25 @@ TEST_F(LinkTest, KnownFoldersAreFollowedAsTheyAre) {
     EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{L"a.txt"}));
     EXPECT_EQ(Tree(L"E:\\ProgramData\\Tamrix\\Mirovane"), (Names{L"a.txt"}));
 }
+
+// The configuration file travels only between two plain files: a link at either end stays a link
+// and is neither read nor written through.
+TEST_F(LinkTest, MvdMngIniThatIsALinkAtEitherEndIsLeftAlone) {
+    files().MakeFileLink(L"C:\\MvdMng.ini", kTarget + L"\\one");
+    Backup();
+    EXPECT_FALSE(files().Exists(kWorkspace + L"\\MvdMng.ini"));
+    files().WriteFile(kWorkspace + L"\\MvdMng.ini", "ours");
+    Restore();
+    EXPECT_TRUE(files().Get(L"C:\\MvdMng.ini")->IsLink());
+    EXPECT_EQ(files().ReadFile(kTarget + L"\\one"), "theirs");
+
+    files().Remove(L"C:\\MvdMng.ini");
+    files().WriteFile(L"C:\\MvdMng.ini", "mine");
+    files().Remove(kWorkspace + L"\\MvdMng.ini");
+    files().MakeFileLink(kWorkspace + L"\\MvdMng.ini", kTarget + L"\\one");
+    Backup();
+    EXPECT_TRUE(files().Get(kWorkspace + L"\\MvdMng.ini")->IsLink());
+    EXPECT_EQ(files().ReadFile(kTarget + L"\\one"), "theirs");
+    Restore();
+    EXPECT_EQ(files().ReadFile(L"C:\\MvdMng.ini"), "mine");
+}

@@ -59,7 +59,7 @@ protected:
 };
 
 TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
-    SeedInstallation(*machine);
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
     // The third list has no "num": it is not carried.
     auto registryBefore = WithoutVersions(SuiteRegistryListing(*machine));
     registryBefore.erase(std::remove_if(registryBefore.begin(), registryBefore.end(),
@@ -85,7 +85,7 @@ TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
         EXPECT_EQ(copied, file.carried) << std::string(name.begin(), name.end());
     }
 
-    Reinstall(*machine);
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
     files().WriteFile(L"C:\\ProgramData\\Tamrix\\Mirovane\\VideoFolder.dat", "rebuilt by the suite");
     files().WriteFile(L"C:\\ProgramData\\Tamrix\\Mirovane\\HDD.dat", "rebuilt by the suite");
     RunCommand(L"/set");
@@ -122,7 +122,7 @@ TEST_F(ProceduresTest, SetRestoresFromPrimaryThenSecondSoTheSecondRemains) {
 
 TEST_F(ProceduresTest, WithoutAWorkspaceNothingIsStoppedOrWritten) {
     drives()[L'D'].writeProtected = true;
-    SeedInstallation(*machine);
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
     machine->processes().Add(40, L"mvadmin.exe");
     auto registryBefore = machine->registry().Listing();
     auto filesBefore = files().Listing(L"C:\\");
@@ -322,4 +322,15 @@ TEST_F(ProceduresTest, ALongSavePathGetsAShortenedTraceLineAndItsFolder) {
     EXPECT_EQ(line.size(), 259u);
     EXPECT_EQ(line.substr(0, 20), "MpegFileSavePath=D:\\");
     EXPECT_EQ(line.substr(line.size() - 3), "r\r\n");
+}
+
+// Data that fill the whole buffer with no terminator name no path: no trace line, no folder.
+TEST_F(ProceduresTest, SavePathDataWithoutATerminatorNameNoFolder) {
+    registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", REG_SZ,
+                        sim::TextBytes(L"D:\\" + std::wstring(MAX_PATH - 3, L'u'), false));
+    files().MakeFolders(L"D:\\mvtemp");
+    CEnvironment env;
+    RestoreEnvironment(env, Workspace::Primary);
+    EXPECT_STREQ(env.m_szLog, "Find:tempDirectory=D:\\mvtemp\r\n");
+    for (const auto& call : machine->calls()) EXPECT_NE(call.compare(0, 20, L"CreateDirectoryW D:\\u"), 0);
 }
