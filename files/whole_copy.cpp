@@ -4,11 +4,11 @@
 
 LPCWSTR const kPartialCopySuffix = L".mvpart";
 
-namespace {
-
-bool Missing(LPCWSTR path) {
+bool FileMissing(LPCWSTR path) {
     return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
 }
+
+namespace {
 
 bool CopyToNewFile(LPCWSTR from, LPCWSTR to) {
     if (CopyFileW(from, to, TRUE)) return true;
@@ -19,9 +19,9 @@ bool CopyToNewFile(LPCWSTR from, LPCWSTR to) {
 }  // namespace
 
 bool CopyFileWhole(LPCWSTR from, LPCWSTR to) {
-    if (Missing(to)) return CopyToNewFile(from, to);
+    if (FileMissing(to)) return CopyToNewFile(from, to);
     PathBuffer partial;
-    if (!FormatPath(partial, L"%ls%ls", to, kPartialCopySuffix) || !Missing(partial)) {
+    if (!FormatPath(partial, L"%ls%ls", to, kPartialCopySuffix) || !FileMissing(partial)) {
         return CopyFileW(from, to, FALSE) != FALSE;
     }
     if (!CopyToNewFile(from, partial)) return false;

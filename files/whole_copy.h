@@ -3,6 +3,10 @@
 
 #include "platform/platform.h"
 
+// True when nothing of that name exists where the path leads (its folder does): the platform
+// says "file not found". Any other answer, a link of that name included, is not missing.
+bool FileMissing(LPCWSTR path);
+
 // The name under which a copy over an existing file is made before it replaces that file.
 extern LPCWSTR const kPartialCopySuffix;  // L".mvpart"
 

@@ -4,6 +4,7 @@
 #include "app/environment.h"
 #include "app/path_buffer.h"
 #include "files/links.h"
+#include "files/whole_copy.h"
 #include "platform/handles.h"
 
 namespace {
@@ -26,24 +27,20 @@ bool EnablePrivilege(HANDLE token, LPCWSTR privilege) {
     return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr) != FALSE;
 }
 
-// A hive is written only where no file of that name exists: the platform's refusal to replace a
-// file is not relied on, since not every implementation of it refuses. Nor is anything written
-// through a link of that name: the link exists, so it is left alone.
-bool HiveFileMissing(LPCWSTR path) {
-    return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
 bool FileIsEmpty(LPCWSTR path) {
     KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
     return file.Valid() && GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0;
 }
 
-// A save that fails (a full drive, say) may leave the file it made, empty or cut short; so may
-// one that reports success with nothing written. That file is deleted, so that a workspace holds
-// a complete hive or none, and a restore never loads a part of one.
+// A hive is written only where no file of that name exists: the platform's refusal to replace a
+// file is not relied on, since not every implementation of it refuses. Nor is anything written
+// through a link of that name: the link exists, so it is left alone. A save that fails (a full
+// drive, say) may leave the file it made, empty or cut short; so may one that reports success
+// with nothing written. That file is deleted, so that a workspace holds a complete hive or none,
+// and a restore never loads a part of one.
 void SaveHiveFile(HKEY key, LPCWSTR path) {
-    if (!HiveFileMissing(path)) return;
+    if (!FileMissing(path)) return;
     if (RegSaveKeyW(key, path, nullptr) != ERROR_SUCCESS || FileIsEmpty(path)) DeleteFileW(path);
 }
 

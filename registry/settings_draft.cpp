@@ -14,10 +14,6 @@ const WCHAR kSealSection[] = L"Movendo.Draft";
 const WCHAR kSealKey[] = L"whole";
 const char kSealText[] = "[Movendo.Draft]\r\nwhole=1";
 
-bool Missing(LPCWSTR path) {
-    return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
 // The file's bytes as they are on disk (never through the profile operations, which may answer
 // from what they hold in memory).
 bool ReadBytes(LPCWSTR path, std::string& bytes) {
@@ -74,7 +70,7 @@ SettingsDraft::SettingsDraft(CEnvironment& env) : env_(env), settings_(env.m_str
     if (settings_.empty() || !FormatPath(draft_, L"%ls%ls", settings_.c_str(), kPartialCopySuffix)) return;
     if (IsLink(settings_.c_str()) || IsLink(draft_)) return;
     DeleteFileW(draft_);  // left by a run that ended early
-    if (!Missing(settings_.c_str()) && !CopyFileWhole(settings_.c_str(), draft_)) return;
+    if (!FileMissing(settings_.c_str()) && !CopyFileWhole(settings_.c_str(), draft_)) return;
     env_.m_strIniFile = draft_;
     env_.m_bRecordWriteFailed = false;
     begun_ = true;
@@ -88,7 +84,7 @@ SettingsDraft::~SettingsDraft() {
 
 // A pass that wrote no record, into no earlier file, has no draft: there is nothing to replace.
 void SettingsDraft::Commit() {
-    if (!begun_ || Missing(draft_)) return;
+    if (!begun_ || FileMissing(draft_)) return;
     if (env_.m_bRecordWriteFailed || !DraftIsWhole(draft_)) return;
     MoveFileExW(draft_, settings_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
