@@ -13,13 +13,6 @@ std::wstring Trim(const std::wstring& text) {
     return text.substr(begin, end - begin);
 }
 
-std::wstring StripQuotes(const std::wstring& text) {
-    if (text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front()) {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
-}
-
 // UTF-16LE after its byte-order mark.
 std::wstring DecodeUtf16(const std::string& bytes, size_t start) {
     std::wstring out;
@@ -99,8 +92,7 @@ void ParseLines(const std::wstring& text, SettingsScan& scan) {
             continue;
         }
         std::wstring key = Trim(line.substr(0, equals));
-        current->keys.emplace(UpperCase(key), current->records.size());
-        current->records.emplace_back(key, StripQuotes(Trim(line.substr(equals + 1))));
+        if (current->index.emplace(UpperCase(key), current->keys.size()).second) current->keys.push_back(key);
         ++scan.records;
     }
 }
@@ -128,15 +120,6 @@ LPCWSTR EncodingName(SettingsEncoding encoding) {
 const SettingsScan::Section* SettingsScan::FindSection(const std::wstring& name) const {
     auto it = index.find(UpperCase(name));
     return it == index.end() ? nullptr : &sections[it->second];
-}
-
-bool SettingsScan::Find(const std::wstring& section, const std::wstring& key, std::wstring& text) const {
-    const Section* found = FindSection(section);
-    if (found == nullptr) return false;
-    auto it = found->keys.find(UpperCase(key));
-    if (it == found->keys.end()) return false;
-    text = found->records[it->second].second;
-    return true;
 }
 
 bool SettingsScan::Usable() const {
