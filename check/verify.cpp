@@ -105,6 +105,12 @@ std::wstring MatchGap(const FileComparison& comparison) {
     return L"?";
 }
 
+void CompareCopy(LPCWSTR from, LPCWSTR to, const WorkspaceReport& ws, VerifyReport& out) {
+    ++out.files;
+    std::wstring why = MatchGap(CompareFileContents(from, to));
+    if (!why.empty()) out.gaps.push_back(std::wstring(ws.name) + L": " + from + L": " + why);
+}
+
 // One data set walked as the backup's copy walks it: the same filter, the same path buffers, no
 // link followed.
 class DataSetWalk {
@@ -146,18 +152,10 @@ private:
                 Gap(path, L"its path is too long to be copied");
                 return;
             }
-            CompareFile(from, to, out_, ws_);
+            CompareCopy(from, to, ws_, out_);
         }
     }
 
-public:
-    static void CompareFile(LPCWSTR from, LPCWSTR to, VerifyReport& out, const WorkspaceReport& ws) {
-        ++out.files;
-        std::wstring why = MatchGap(CompareFileContents(from, to));
-        if (!why.empty()) out.gaps.push_back(std::wstring(ws.name) + L": " + from + L": " + why);
-    }
-
-private:
     void Gap(const std::wstring& path, LPCWSTR why) { out_.gaps.push_back(std::wstring(ws_.name) + L": " + path + L": " + why); }
 
     const WorkspaceReport& ws_;
@@ -180,7 +178,7 @@ void VerifyFiles(const WorkspaceReport& ws, VerifyReport& out) {
         out.gaps.push_back(std::wstring(ws.name) + L": " + system + L": a link, which a backup does not copy");
         return;
     }
-    DataSetWalk::CompareFile(system, copy, out, ws);
+    CompareCopy(system, copy, ws, out);
 }
 
 }  // namespace
