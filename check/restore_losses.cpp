@@ -30,8 +30,10 @@ void AddFileLosses(const WorkspaceReport& ws, std::vector<std::wstring>& losses)
 void AddSettingsLoss(const WorkspaceReport& ws, std::vector<std::wstring>& losses) {
     const SettingsScan& settings = ws.settings;
     if (settings.encoding == SettingsEncoding::Missing) return;
-    bool readsNothing = AllRecords(ws.records).empty() && settings.records > 0;
-    if (!settings.Usable() || readsNothing) {
+    // A file too large to scan is judged by what the profile functions read from it alone.
+    bool scanned = settings.encoding != SettingsEncoding::TooLarge;
+    bool readsNothing = AllRecords(ws.records).empty() && (settings.records > 0 || !scanned);
+    if ((scanned && !settings.Usable()) || readsNothing) {
         losses.push_back(std::wstring(ws.name) + L": the settings file " + ws.settingsFile +
                          L" cannot be read by /set: run Movendo.exe /get again first");
     }

@@ -80,6 +80,11 @@ private:
 };
 
 void VerifyValues(const WorkspaceReport& ws, VerifyReport& out) {
+    SettingsEncoding encoding = ws.settings.encoding;
+    if (encoding != SettingsEncoding::Missing && encoding != SettingsEncoding::TooLarge && !ws.settings.Usable()) {
+        out.gaps.push_back(std::wstring(ws.name) + L": the settings file " + ws.settingsFile + L" is not a usable settings file (" +
+                           EncodingName(ws.settings.encoding) + L")");
+    }
     LiveCarrier carrier(ws, out);
     for (size_t i = 0; i < kCatalogueRows; ++i) WalkCatalogueRow(carrier, kCatalogue[i]);
     // A settings file that holds none of them is one gap, not hundreds.

@@ -222,14 +222,17 @@ TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
     EXPECT_TRUE(Contains(out, L"GAP: mvtempbk: hive file Brevisto.dat of HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Brevisto\\PresetChannel: cut short"));
 }
 
-TEST_F(InspectorTest, VerifyCountsAnEmptySettingsFileAsOneGap) {
+TEST_F(InspectorTest, VerifyCountsAnEmptyOrBinarySettingsFileAsOneGap) {
     Backup();
     files().WriteFile(L"D:\\mvtemp\\Movendo.ini", "");
+    files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", std::string("\x7f" "ELF\0\0\0\x01\x02", 9));
     files().WriteFile(L"D:\\mvtempbk\\MV\\Data\\Old\\Epg.bin", "");
     CheckResult result = Check({L"/verify", L"/json"});
     EXPECT_EQ(result.exitCode, kCheckIssues);
     EXPECT_EQ(Count(result.output, L"mvtemp: the settings file D:\\\\mvtemp\\\\Movendo.ini holds none of the "), 1u);
     EXPECT_FALSE(Contains(result.output, L"mvtemp: [HKEY_")) << "one gap for the whole file";
+    EXPECT_TRUE(Contains(result.output, L"mvtempbk: the settings file D:\\\\mvtempbk\\\\Movendo.ini is not a usable settings file (ANSI)"));
+    EXPECT_EQ(Count(result.output, L"mvtempbk: the settings file D:\\\\mvtempbk\\\\Movendo.ini holds none of the "), 1u);
     EXPECT_TRUE(Contains(result.output, L"mvtempbk: C:\\\\ProgramData\\\\Tamrix\\\\Mirovane\\\\Data\\\\Old\\\\Epg.bin: its copy has 0 of its "));
     EXPECT_TRUE(Contains(result.output, L"\"exitCode\":1"));
 }
