@@ -1,6 +1,7 @@
 #include "check/settings_scan.h"
 
 #include <cwctype>
+#include <set>
 
 #include "check/file_read.h"
 
@@ -65,6 +66,7 @@ std::wstring DecodeAnsi(const std::string& bytes) {
 
 void ParseLines(const std::wstring& text, SettingsScan& scan) {
     SettingsScan::Section* current = nullptr;
+    std::set<std::wstring> repeated;  // each repeated section is named once
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of(L"\r\n", start);
@@ -80,7 +82,7 @@ void ParseLines(const std::wstring& text, SettingsScan& scan) {
             current = &scan.sections.back();
             std::wstring key = UpperCase(name);
             if (scan.index.count(key)) {
-                scan.duplicateSections.push_back(name);
+                if (repeated.insert(key).second) scan.duplicateSections.push_back(name);
             } else {
                 scan.index[key] = scan.sections.size() - 1;
             }

@@ -21,7 +21,7 @@ struct SettingsScan {
     size_t records = 0;   // key=value lines in sections, the shadowed ones included
     size_t strayLines = 0;  // lines that are neither a section, a record, a comment nor blank
     bool binary = false;    // holds NUL characters where text is expected
-    std::vector<std::wstring> duplicateSections;  // a restore sees only the first of each
+    std::vector<std::wstring> duplicateSections;  // each once; a restore sees only the first copy
 
     // True when the file can be read as a settings file at all.
     bool Usable() const;

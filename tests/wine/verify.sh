@@ -112,6 +112,30 @@ case_changed_value_and_cut_copy() {
     every_mode_changes_nothing
 }
 
+# A settings file of 20 MB (sections the catalogue does not know, appended in its own encoding)
+# is read through the profile functions like any other.
+case_large_settings_file() {
+    installed_and_saved
+    python3 - "$DRIVE_D/mvtemp/Movendo.ini" <<'PY'
+import sys
+path = sys.argv[1]
+assert open(path, "rb").read(2) == b"\xff\xfe", "the settings file is kept in UTF-16LE"
+filler = "".join("key%d=%s\r\n" % (k, "f" * 200) for k in range(20))
+with open(path, "ab") as out:
+    written, section = 0, 0
+    while written < 20 * 1024 * 1024:
+        data = "".join("[Filler%d]\r\n%s" % (section + i, filler) for i in range(100)).encode("utf-16-le")
+        out.write(data)
+        written += len(data)
+        section += 100
+PY
+    local rc=0
+    check /verify /json || rc=$?
+    expect_eq "$rc" 0 "/verify with a 20 MB settings file exits 0"
+    expect_eq "$(json_get 'd["workspaces"]["mvtemp"]["settings"]["encoding"], d["workspaces"]["mvtemp"]["settings"]["bytes"] > 20 * 1024 * 1024, d["workspaces"]["mvtemp"]["settings"]["records"] > 40000, len(d["verify"]["gaps"])')" \
+        "('UTF-16LE', True, True, 0)" "read whole, in its encoding, every record found"
+}
+
 # The gate: a reinstall without one snapshot key and without the local Tamrix folder loses data;
 # a complete one does not.
 case_preview_gate() {
