@@ -199,6 +199,7 @@ TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
     files().MakeFolders(L"C:\\Elsewhere");
     files().MakeLink(kSuiteRoot + L"\\Linked", L"C:\\Elsewhere");
     machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", std::wstring(300, L'9'));
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"AntConvPow", REG_BINARY, std::vector<uint8_t>(8, 1));
     files().WriteFile(kSuiteRoot + L"\\Locked.bin", "held open by the suite")->inUse = true;
     RunCommand(L"/get");
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
@@ -214,6 +215,7 @@ TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
     EXPECT_EQ(Count(out, std::wstring(270 - deep.size(), L'z') + L".dat: its path is too long to be copied"), 2u) << out;
     EXPECT_EQ(Count(out, L"\\Linked: a link, which a backup does not follow"), 2u);
     EXPECT_EQ(Count(out, L"] ZipCode: its text is longer than the 259 characters of a record"), 2u);
+    EXPECT_EQ(Count(out, L"] AntConvPow: its data are longer than the 4 bytes of a number record"), 2u);
     EXPECT_EQ(Count(out, L"\\Locked.bin: unreadable or locked"), 2u);
     EXPECT_EQ(Count(out, L"] LiveServerNo: differs (now \"4242\", saved "), 2u);
     EXPECT_TRUE(Contains(out, L"GAP: mvtempbk: C:\\MvdMng.ini: its copy has "));
