@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "check/hive_check.h"
+#include "check/restore_replay.h"
 #include "check/settings_scan.h"
 #include "procedures/catalogue.h"
 
@@ -25,23 +27,19 @@ struct ListCheck {
 
 struct HiveCheck {
     std::wstring fileName;
-    bool present = false;
-    uint64_t size = 0;
+    HiveVerdict verdict;
+    bool Present() const { return verdict.format != HiveFormat::Missing; }
 };
 
 struct CatalogueCheck {
     std::vector<RowCheck> rows;  // the plain rows, in row order
     std::vector<ListCheck> lists;  // DefEpgOrderDG, then DispMY1 to DispMY4
     std::vector<HiveCheck> hives;
-    size_t hivesPresent = 0;  // present and not empty
+    size_t hivesWhole = 0;
 };
 
-CatalogueCheck CheckCatalogue(const SettingsScan& settings, const std::wstring& workspace);
+CatalogueCheck CheckCatalogue(const SettingsScan& settings, const ReplayedRows& records, const std::wstring& workspace);
 
 // The settings-file section of a registry key, as the program names it; empty for a root without
 // a section name.
 std::wstring SectionOf(HKEY root, LPCWSTR subKey);
-
-// True when the record exists and a restore would write it (its text is not empty).
-bool HasRecord(const SettingsScan& settings, const std::wstring& section, const std::wstring& key,
-               std::wstring* text = nullptr);

@@ -3,12 +3,15 @@
 #include <exception>
 
 #include "check/check_render.h"
+#include "check/restore_losses.h"
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     CheckOptions options;
     for (const auto& argument : arguments) {
         if (_wcsicmp(argument.c_str(), L"/preview") == 0) {
             options.preview = true;
+        } else if (_wcsicmp(argument.c_str(), L"/verify") == 0) {
+            options.verify = true;
         } else if (_wcsicmp(argument.c_str(), L"/json") == 0) {
             options.json = true;
         } else if (argument == L"/?" || _wcsicmp(argument.c_str(), L"/help") == 0) {
@@ -21,21 +24,29 @@ CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
 }
 
 std::wstring CheckUsage() {
-    return L"MovendoCheck [/preview] [/json]\n"
+    return L"MovendoCheck [/verify] [/preview] [/json]\n"
            L"  Checks the workspaces mvtemp and mvtempbk that Movendo.exe /get leaves, without changing anything.\n"
-           L"  /preview  also shows what Movendo.exe /set would change on this machine\n"
+           L"  /verify   also holds them against this machine (run it before drive C: is wiped): every value,\n"
+           L"            file and key the backup carries must equal what the machine has now\n"
+           L"  /preview  also shows what Movendo.exe /set would change on this machine, and what it would\n"
+           L"            delete without writing it back\n"
            L"  /json     prints one JSON document instead of text\n"
            L"Exit codes:\n"
-           L"  0  both workspaces found, consistent and without unsafe entries\n"
-           L"  1  found, with differences, missing parts or unsafe entries\n"
+           L"  0  both workspaces found, consistent and without unsafe entries (with /verify: and equal\n"
+           L"     to this machine)\n"
+           L"  1  found, with differences, missing parts or unsafe entries (with /verify: or gaps against\n"
+           L"     this machine)\n"
            L"  2  no workspace found\n"
-           L"  3  the check itself failed (or an argument was not understood)\n";
+           L"  3  the check itself failed (or an argument was not understood)\n"
+           L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n";
 }
 
 namespace {
 
 int ExitCodeOf(const CheckReport& report) {
     if (!report.primary.Found() && !report.second.Found()) return kCheckNoWorkspace;
+    if (report.preview && !report.losses.empty()) return kCheckWouldLose;
+    if (report.verify && !report.verifyReport.gaps.empty()) return kCheckIssues;
     bool clean = report.primary.Found() && report.second.Found() && report.differences.empty();
     for (const WorkspaceReport* workspace : {&report.primary, &report.second}) {
         clean = clean && workspace->problems.empty() && workspace->unsafe.empty();
@@ -60,7 +71,12 @@ CheckResult RunCheck(const CheckOptions& options) {
         if (report.primary.kind == EntryKind::Folder && report.second.kind == EntryKind::Folder) {
             report.differences = CompareWorkspaces(report.primary, report.second);
         }
-        if (options.preview) report.previewReport = PreviewRestore(report.primary, report.second);
+        report.verify = options.verify;
+        if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second);
+        if (options.preview) {
+            report.previewReport = PreviewRestore(report.primary, report.second);
+            report.losses = FindRestoreLosses(report.primary, report.second);
+        }
         result.exitCode = ExitCodeOf(report);
         result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);
     } catch (const std::exception& error) {

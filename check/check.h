@@ -1,5 +1,5 @@
-// The inspector's run: find and inspect both workspaces, compare them, optionally preview a
-// restore, and render the result as text or JSON with an exit code.
+// The inspector's run: find and inspect both workspaces, compare them, optionally hold them
+// against this machine or preview a restore, and render the result as text or JSON with an exit code.
 #pragma once
 
 #include <string>
@@ -13,9 +13,11 @@ constexpr int kCheckConsistent = 0;   // both workspaces found, consistent, noth
 constexpr int kCheckIssues = 1;       // found, with differences, missing parts or unsafe entries
 constexpr int kCheckNoWorkspace = 2;  // no workspace on any drive
 constexpr int kCheckFailed = 3;       // the check itself failed (bad arguments included)
+constexpr int kCheckWouldLose = 4;    // /preview: /set would delete saved data it cannot write back
 
 struct CheckOptions {
     bool preview = false;
+    bool verify = false;
     bool json = false;
     bool help = false;
     std::wstring unknown;  // the first argument not understood

@@ -40,9 +40,9 @@ void RenderWorkspaceText(const WorkspaceReport& ws, std::wstring& out) {
         for (const auto& row : ws.catalogue.rows) out += L" C" + Num(row.label) + L" " + Num(row.present) + L"/" + Num(row.expected);
         out += L"\n";
         for (const auto& list : ws.catalogue.lists) out += L"  list " + ListLine(list) + L"\n";
-        out += L"  hive files: " + Num(ws.catalogue.hivesPresent) + L"/" + Num(ws.catalogue.hives.size()) + L" present";
+        out += L"  hive files: " + Num(ws.catalogue.hivesWhole) + L"/" + Num(ws.catalogue.hives.size()) + L" whole";
         for (const auto& hive : ws.catalogue.hives) {
-            out += L", " + hive.fileName + L" " + (hive.present ? Num(hive.size) + L" bytes" : std::wstring(L"missing"));
+            out += L", " + hive.fileName + L" " + (hive.Present() ? Num(hive.verdict.size) + L" bytes" : std::wstring(L"missing"));
         }
         out += L"\n";
         for (const auto& folder : ws.folders) {
@@ -93,6 +93,19 @@ void RenderPreviewText(const PreviewReport& preview, std::wstring& out) {
     for (const auto& deletion : preview.deletions) out += L"  delete " + deletion + L"\n";
 }
 
+void RenderLossesText(const std::vector<std::wstring>& losses, std::wstring& out) {
+    out += L"\nSaved data that /set would delete without writing it back: " +
+           (losses.empty() ? std::wstring(L"none") : Num(losses.size())) + L"\n";
+    for (const auto& loss : losses) out += L"  LOSS: " + loss + L"\n";
+}
+
+void RenderVerifyText(const VerifyReport& verify, std::wstring& out) {
+    out += L"\nAgainst this machine: " + Num(verify.values) + L" values and " + Num(verify.files) +
+           L" files compared, " + Num(verify.gaps.size()) + L" gaps\n";
+    for (const auto& gap : verify.gaps) out += L"  GAP: " + gap + L"\n";
+    for (const auto& note : verify.notes) out += L"  note: " + note + L"\n";
+}
+
 void RenderWorkspaceJson(const WorkspaceReport& ws, JsonWriter& json) {
     json.BeginObject(ws.which == Workspace::Primary ? "mvtemp" : "mvtempbk");
     json.Bool("found", ws.Found()).String("path", ws.path).String("kind", KindName(ws.kind));
@@ -115,7 +128,8 @@ void RenderWorkspaceJson(const WorkspaceReport& ws, JsonWriter& json) {
     }
     json.EndArray().BeginArray("hives");
     for (const auto& hive : ws.catalogue.hives) {
-        json.BeginObject().String("file", hive.fileName).Bool("present", hive.present).Number("bytes", hive.size).EndObject();
+        json.BeginObject().String("file", hive.fileName).Bool("present", hive.Present()).Bool("whole", hive.verdict.whole)
+            .Number("bytes", hive.verdict.size).String("detail", hive.verdict.detail).EndObject();
     }
     json.EndArray().BeginArray("folders");
     for (const auto& folder : ws.folders) {
@@ -158,12 +172,18 @@ void RenderPreviewJson(const PreviewReport& preview, JsonWriter& json) {
 std::wstring SummaryLine(const CheckReport& report, int exitCode) {
     size_t problems = report.primary.problems.size() + report.second.problems.size();
     size_t unsafe = report.primary.unsafe.size() + report.second.unsafe.size();
+    std::wstring gaps = report.verify ? L", " + Num(report.verifyReport.gaps.size()) + L" gaps against this machine" : L"";
     switch (exitCode) {
-    case 0: return L"Summary: both workspaces complete and identical (exit 0)";
+    case 0:
+        return report.verify ? L"Summary: both workspaces complete, identical and equal to this machine (exit 0)"
+                             : L"Summary: both workspaces complete and identical (exit 0)";
     case 2: return L"Summary: no workspace found (exit 2)";
+    case 4:
+        return L"Summary: /set would delete " + Num(report.losses.size()) +
+               L" saved items without writing them back: do what each LOSS line says first (exit 4)";
     default:
         return L"Summary: " + Num(problems) + L" problems, " + Num(report.differences.size()) + L" differences, " +
-               Num(unsafe) + L" unsafe entries" +
+               Num(unsafe) + L" unsafe entries" + gaps +
                (report.primary.Found() && report.second.Found() ? L"" : L", one workspace missing") + L" (exit " +
                Num(exitCode) + L")";
     }
@@ -177,7 +197,11 @@ std::wstring RenderText(const CheckReport& report, int exitCode) {
         out += L"Differences between mvtemp and mvtempbk: " + (report.differences.empty() ? std::wstring(L"none") : Num(report.differences.size())) + L"\n";
         for (const auto& difference : report.differences) out += L"  " + difference + L"\n";
     }
-    if (report.preview) RenderPreviewText(report.previewReport, out);
+    if (report.verify) RenderVerifyText(report.verifyReport, out);
+    if (report.preview) {
+        RenderPreviewText(report.previewReport, out);
+        RenderLossesText(report.losses, out);
+    }
     out += SummaryLine(report, exitCode) + L"\n";
     return out;
 }
@@ -191,7 +215,20 @@ std::wstring RenderJson(const CheckReport& report, int exitCode) {
     json.EndObject().BeginArray("differences");
     for (const auto& difference : report.differences) json.String(difference);
     json.EndArray();
-    if (report.preview) RenderPreviewJson(report.previewReport, json);
+    if (report.verify) {
+        json.BeginObject("verify").Number("values", report.verifyReport.values).Number("files", report.verifyReport.files);
+        json.BeginArray("gaps");
+        for (const auto& gap : report.verifyReport.gaps) json.String(gap);
+        json.EndArray().BeginArray("notes");
+        for (const auto& note : report.verifyReport.notes) json.String(note);
+        json.EndArray().EndObject();
+    }
+    if (report.preview) {
+        RenderPreviewJson(report.previewReport, json);
+        json.BeginArray("losses");
+        for (const auto& loss : report.losses) json.String(loss);
+        json.EndArray();
+    }
     json.String("summary", SummaryLine(report, exitCode)).EndObject();
     return json.Text() + L"\n";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/preview.h"
+#include "check/verify.h"
 #include "check/workspace_report.h"
 
 struct CheckReport {
@@ -13,6 +14,9 @@ struct CheckReport {
     std::vector<std::wstring> differences;
     bool preview = false;
     PreviewReport previewReport;
+    std::vector<std::wstring> losses;  // of the preview: saved data /set would delete unrestored
+    bool verify = false;
+    VerifyReport verifyReport;
 };
 
 std::wstring RenderText(const CheckReport& report, int exitCode);

@@ -13,3 +13,14 @@ struct FileReadResult {
 };
 
 FileReadResult ReadWholeFile(const std::wstring& path, uint64_t sizeBound);
+
+// Two files compared byte for byte, read-only.
+enum class FileMatch { Same, Differs, SourceUnreadable, CopyMissing, CopyUnreadable, SizeDiffers };
+
+struct FileComparison {
+    FileMatch match = FileMatch::Same;
+    uint64_t sourceSize = 0;
+    uint64_t copySize = 0;
+};
+
+FileComparison CompareFileContents(const std::wstring& source, const std::wstring& copy);

@@ -1,7 +1,6 @@
 #include "check/live_registry.h"
 
 #include <cstring>
-#include <cwctype>
 
 #include "platform/handles.h"
 
@@ -46,23 +45,3 @@ LiveValue ReadLiveValue(HKEY root, const std::wstring& subKey, const std::wstrin
     return value;
 }
 
-int32_t ProfileInteger(const std::wstring& text) {
-    size_t at = 0;
-    while (at < text.size() && std::iswspace(text[at])) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == L'-' || text[at] == L'+')) negative = text[at++] == L'-';
-    unsigned base = 10;
-    if (at + 1 < text.size() && text[at] == L'0') {
-        wchar_t mark = static_cast<wchar_t>(std::towlower(text[at + 1]));
-        base = mark == L'x' ? 16 : mark == L'o' ? 8 : mark == L'b' ? 2 : 10;
-        if (base != 10) at += 2;
-    }
-    uint32_t value = 0;
-    for (; at < text.size(); ++at) {
-        wchar_t ch = static_cast<wchar_t>(std::towlower(text[at]));
-        unsigned digit = ch >= L'0' && ch <= L'9' ? ch - L'0' : ch >= L'a' && ch <= L'f' ? ch - L'a' + 10 : 99;
-        if (digit >= base) break;
-        value = value * base + digit;
-    }
-    return static_cast<int32_t>(negative ? 0u - value : value);
-}

@@ -19,6 +19,3 @@ struct LiveValue {
 LiveValue ReadLiveValue(HKEY root, const std::wstring& subKey, const std::wstring& name);
 bool LiveKeyExists(HKEY root, const std::wstring& subKey);
 
-// The record text read as the profile functions read a number: blanks, a sign, an optional
-// 0x/0o/0b prefix, digits up to the first other character, wrapping around in 32 bits.
-int32_t ProfileInteger(const std::wstring& text);

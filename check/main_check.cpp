@@ -52,6 +52,8 @@ void Print(const std::wstring& text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Probing a drive without a medium must not stop the check with a system dialog.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     std::vector<std::wstring> arguments(argv + 1, argv + argc);
     CheckResult result = RunCheck(ParseCheckArguments(arguments));
     Print(result.output);

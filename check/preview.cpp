@@ -17,7 +17,7 @@ std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const Wo
     std::map<std::wstring, size_t> index;
     for (const WorkspaceReport* report : {&primary, &second}) {
         if (report->kind != EntryKind::Folder) continue;
-        for (auto& write : ReplayRestore(report->settings)) {
+        for (auto& write : InRestoreOrder(report->records)) {
             std::wstring key = UpperCase(SectionOf(write.root, write.subKey.c_str()) + L"|" + write.name);
             auto it = index.find(key);
             if (it == index.end()) {
@@ -33,14 +33,14 @@ std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const Wo
 
 bool SameAsLive(const ReplayedWrite& write, const LiveValue& live) {
     if (write.isString) return live.type == REG_SZ && live.AsText() == write.text;
-    return live.type == REG_DWORD && live.data.size() == 4 && live.AsText() == std::to_wstring(ProfileInteger(write.text));
+    return live.type == REG_DWORD && live.data.size() == 4 && live.AsText() == write.text;
 }
 
 ValueChange CompareWithLive(const ReplayedWrite& write) {
     ValueChange change;
     change.section = SectionOf(write.root, write.subKey.c_str());
     change.name = write.name;
-    change.saved = write.isString ? write.text : std::to_wstring(ProfileInteger(write.text));
+    change.saved = write.text;
     LiveValue live = ReadLiveValue(write.root, write.subKey, write.name);
     change.live = live.state == LiveState::Present ? live.AsText() : L"";
     if (live.state == LiveState::MissingKey) {
@@ -64,7 +64,9 @@ void AddUnrestoredValues(const WorkspaceReport& primary, const WorkspaceReport& 
             change.section = section;
             change.name = name;
             change.outcome = ValueOutcome::NotRestored;
-            for (const WorkspaceReport* report : {&primary, &second}) HasRecord(report->settings, section, name, &change.saved);
+            for (const WorkspaceReport* report : {&primary, &second}) {
+                if (report->IsFolder()) ReadRestoredRecord(report->settingsFile, row.root, row.subKey, name, row.kind == RowKind::String, change.saved);
+            }
             LiveValue live = ReadLiveValue(row.root, row.subKey, name);
             change.live = live.state == LiveState::Present ? live.AsText() : L"";
             preview.values.push_back(change);
@@ -73,7 +75,7 @@ void AddUnrestoredValues(const WorkspaceReport& primary, const WorkspaceReport& 
 }
 
 bool HiveIn(const WorkspaceReport& report, size_t row) {
-    return report.kind == EntryKind::Folder && report.catalogue.hives.size() > row && report.catalogue.hives[row].present;
+    return report.kind == EntryKind::Folder && report.catalogue.hives.size() > row && report.catalogue.hives[row].Present();
 }
 
 void AddSnapshots(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview) {

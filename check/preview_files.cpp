@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <map>
 
+#include "files/cleanup.h"
 #include "files/data_sets.h"
 #include "check/catalogue_check.h"
 #include "check/live_registry.h"
@@ -16,17 +17,22 @@ std::wstring FileNameOf(const std::wstring& relative) {
     return cut == std::wstring::npos ? relative : relative.substr(cut + 1);
 }
 
+}  // namespace
+
 std::wstring ParentOf(const std::wstring& path) {
     size_t cut = path.find_last_of(L'\\');
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }
 
-// A folder, or a drive root (given as "D:" or "D:\").
 bool FolderExists(std::wstring path) {
     if (path.size() == 2 && path[1] == L':') path += L'\\';
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+bool SetRootReachable(const std::wstring& systemRoot) { return FolderExists(systemRoot) || FolderExists(ParentOf(systemRoot)); }
+
+namespace {
 
 // The restore makes one folder level for a set's root; without its parent nothing of the set lands.
 FileChange PlanFile(const std::wstring& systemRoot, bool rootReachable, const std::wstring& relative, uint64_t size) {
@@ -49,7 +55,7 @@ void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileCh
         const DataSet& set = kDataSets[i];
         PathBuffer systemRoot;
         if (!LocateSystemRoot(set, systemRoot)) continue;
-        bool reachable = FolderExists(systemRoot) || FolderExists(ParentOf(systemRoot));
+        bool reachable = SetRootReachable(systemRoot);
         for (const auto& file : ws.folders[i].second.files) {
             if (!PassesFilter(set.filter, FileNameOf(file.first).c_str())) continue;
             FileChange change = PlanFile(systemRoot, reachable, file.first, file.second);
@@ -71,7 +77,7 @@ struct SavePathState {
 
 void ApplyRun(const WorkspaceReport& ws, std::vector<SavePathState>& state) {
     if (ws.kind != EntryKind::Folder) return;
-    for (const auto& write : ReplayRestore(ws.settings)) {
+    for (const auto& write : InRestoreOrder(ws.records)) {
         for (size_t i = 0; i < kSavePathValueCount; ++i) {
             const SavePathValue& value = kSavePathValues[i];
             if (write.root == HKEY_LOCAL_MACHINE && _wcsicmp(write.subKey.c_str(), value.subKey) == 0 &&
@@ -100,7 +106,7 @@ void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second,
     for (const auto& entry : plan) preview.files.push_back(entry.second);
     PathBuffer suiteRoot;
     if (LocateSystemRoot(kDataSets[kSuiteData], suiteRoot)) {
-        for (LPCWSTR name : {L"HDD.dat", L"VideoFolder.dat"}) {
+        for (LPCWSTR name : kRebuiltDataFiles) {
             std::wstring path = std::wstring(suiteRoot) + L"\\" + name;
             if (KindOfEntry(path) == EntryKind::File) preview.deletions.push_back(path);
         }

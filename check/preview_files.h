@@ -8,3 +8,10 @@ void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second,
 // Each restore run makes the folders that the save paths name once its values are written, so
 // both runs can make folders.
 void AddSavePathFolders(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview);
+
+std::wstring ParentOf(const std::wstring& path);
+// A folder, or a drive root (given as "D:" or "D:\").
+bool FolderExists(std::wstring path);
+// A restore makes one folder level for a data set's root: its files land only when the root or
+// its parent exists.
+bool SetRootReachable(const std::wstring& systemRoot);

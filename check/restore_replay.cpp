@@ -1,17 +1,55 @@
 #include "check/restore_replay.h"
 
-#include "check/catalogue_check.h"
+#include "app/path_buffer.h"
 #include "procedures/catalogue_walk.h"
+#include "registry/record_text.h"
+#include "registry/section_name.h"
+
+bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString,
+                        std::wstring& text) {
+    PathBuffer section;
+    if (!FormatSectionName(root, subKey, section)) return false;
+    if (isString) {
+        WCHAR record[MAX_PATH];
+        if (ReadTextRecord(settingsFile.c_str(), section, name, record) == 0) return false;
+        text = record;
+        return true;
+    }
+    DWORD value = 0;
+    if (!ReadNumberRecord(settingsFile.c_str(), section, name, value)) return false;
+    text = std::to_wstring(static_cast<int32_t>(value));
+    return true;
+}
 
 bool ReplayCarrier::Carry(HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString) {
     std::wstring text;
-    if (!HasRecord(settings_, SectionOf(root, subKey), name, &text)) return false;
+    if (!ReadRestoredRecord(file_, root, subKey, name, isString, text)) return false;
     writes.push_back({root, subKey, name, isString, text});
     return true;
 }
 
-std::vector<ReplayedWrite> ReplayRestore(const SettingsScan& settings) {
-    ReplayCarrier carrier(settings);
-    WalkRestoreOrder(carrier);
-    return carrier.writes;
+ReplayedRows ReplayRows(const std::wstring& settingsFile) {
+    ReplayedRows rows;
+    for (size_t i = 0; i < kCatalogueRows; ++i) {
+        ReplayCarrier carrier(settingsFile);
+        WalkCatalogueRow(carrier, kCatalogue[i]);
+        rows.push_back(std::move(carrier.writes));
+    }
+    return rows;
+}
+
+std::vector<ReplayedWrite> InRestoreOrder(const ReplayedRows& rows) {
+    std::vector<ReplayedWrite> writes;
+    for (size_t i = 0; i < kRestoreOrderCount; ++i) {
+        const CatalogueRow& row = CatalogueRowByLabel(kRestoreOrder[i]);
+        const auto& of = rows[static_cast<size_t>(&row - kCatalogue)];
+        writes.insert(writes.end(), of.begin(), of.end());
+    }
+    return writes;
+}
+
+std::vector<ReplayedWrite> AllRecords(const ReplayedRows& rows) {
+    std::vector<ReplayedWrite> writes;
+    for (const auto& of : rows) writes.insert(writes.end(), of.begin(), of.end());
+    return writes;
 }

@@ -1,11 +1,11 @@
 // A restore replayed against a saved settings file without touching the registry: the values it
 // would write, in the order it would write them, by the same walk and list rules as the program.
+// Every record is read through the restore's own record reads.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "check/settings_scan.h"
 #include "procedures/catalogue.h"
 
 struct ReplayedWrite {
@@ -13,12 +13,17 @@ struct ReplayedWrite {
     std::wstring subKey;
     std::wstring name;
     bool isString;
-    std::wstring text;  // the record's text
+    std::wstring text;  // a number as the signed decimal of what is written, a string as its text
 };
+
+// The record a restore reads for a value of the settings file: false when it reads none (or, for
+// a string, an empty one, which it does not write).
+bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString,
+                        std::wstring& text);
 
 class ReplayCarrier {
 public:
-    explicit ReplayCarrier(const SettingsScan& settings) : settings_(settings) {}
+    explicit ReplayCarrier(const std::wstring& settingsFile) : file_(settingsFile) {}
     bool Dword(HKEY root, LPCWSTR subKey, LPCWSTR name) { return Carry(root, subKey, name, false); }
     bool String(HKEY root, LPCWSTR subKey, LPCWSTR name) { return Carry(root, subKey, name, true); }
     void Snapshot(LPCWSTR, LPCWSTR) {}
@@ -26,7 +31,14 @@ public:
 
 private:
     bool Carry(HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString);
-    const SettingsScan& settings_;
+    std::wstring file_;
 };
 
-std::vector<ReplayedWrite> ReplayRestore(const SettingsScan& settings);
+// What a restore from the file reads, row by row (indexed as the catalogue): each row is walked
+// once, by the rules of its kind.
+typedef std::vector<std::vector<ReplayedWrite>> ReplayedRows;
+ReplayedRows ReplayRows(const std::wstring& settingsFile);
+// The writes of a restore, in its order (the rows it never writes back left out).
+std::vector<ReplayedWrite> InRestoreOrder(const ReplayedRows& rows);
+// Every record of the catalogue the file holds, in row order.
+std::vector<ReplayedWrite> AllRecords(const ReplayedRows& rows);

@@ -1,6 +1,7 @@
 #include "check/settings_scan.h"
 
 #include <cwctype>
+#include <set>
 
 #include "check/file_read.h"
 
@@ -11,13 +12,6 @@ std::wstring Trim(const std::wstring& text) {
     while (begin < end && std::iswspace(text[begin])) ++begin;
     while (end > begin && std::iswspace(text[end - 1])) --end;
     return text.substr(begin, end - begin);
-}
-
-std::wstring StripQuotes(const std::wstring& text) {
-    if (text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front()) {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
 }
 
 // UTF-16LE after its byte-order mark.
@@ -72,6 +66,7 @@ std::wstring DecodeAnsi(const std::string& bytes) {
 
 void ParseLines(const std::wstring& text, SettingsScan& scan) {
     SettingsScan::Section* current = nullptr;
+    std::set<std::wstring> repeated;  // each repeated section is named once
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of(L"\r\n", start);
@@ -87,7 +82,7 @@ void ParseLines(const std::wstring& text, SettingsScan& scan) {
             current = &scan.sections.back();
             std::wstring key = UpperCase(name);
             if (scan.index.count(key)) {
-                scan.duplicateSections.push_back(name);
+                if (repeated.insert(key).second) scan.duplicateSections.push_back(name);
             } else {
                 scan.index[key] = scan.sections.size() - 1;
             }
@@ -99,8 +94,7 @@ void ParseLines(const std::wstring& text, SettingsScan& scan) {
             continue;
         }
         std::wstring key = Trim(line.substr(0, equals));
-        current->keys.emplace(UpperCase(key), current->records.size());
-        current->records.emplace_back(key, StripQuotes(Trim(line.substr(equals + 1))));
+        if (current->index.emplace(UpperCase(key), current->keys.size()).second) current->keys.push_back(key);
         ++scan.records;
     }
 }
@@ -128,15 +122,6 @@ LPCWSTR EncodingName(SettingsEncoding encoding) {
 const SettingsScan::Section* SettingsScan::FindSection(const std::wstring& name) const {
     auto it = index.find(UpperCase(name));
     return it == index.end() ? nullptr : &sections[it->second];
-}
-
-bool SettingsScan::Find(const std::wstring& section, const std::wstring& key, std::wstring& text) const {
-    const Section* found = FindSection(section);
-    if (found == nullptr) return false;
-    auto it = found->keys.find(UpperCase(key));
-    if (it == found->keys.end()) return false;
-    text = found->records[it->second].second;
-    return true;
 }
 
 bool SettingsScan::Usable() const {

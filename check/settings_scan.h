@@ -1,5 +1,7 @@
-// A read-only look at a workspace's settings file: its encoding, its sections and records, read
-// the way the profile functions read them, without ever writing to it.
+// A read-only look at a workspace's settings file for what the profile functions cannot tell:
+// its encoding, the sections it repeats (the profile functions read only the first of each) and
+// the keys of each section, so that records a restore never reaches can be counted. The records'
+// texts are always read through the profile functions, never from this scan.
 #pragma once
 
 #include <cstdint>
@@ -19,18 +21,15 @@ struct SettingsScan {
     size_t records = 0;   // key=value lines in sections, the shadowed ones included
     size_t strayLines = 0;  // lines that are neither a section, a record, a comment nor blank
     bool binary = false;    // holds NUL characters where text is expected
-    std::vector<std::wstring> duplicateSections;  // a restore sees only the first of each
+    std::vector<std::wstring> duplicateSections;  // each once; a restore sees only the first copy
 
-    // Record text of a key as a restore reads it (the first section of that name, the first key
-    // of that name in it; blanks trimmed, a pair of quotes stripped). False when there is none.
-    bool Find(const std::wstring& section, const std::wstring& key, std::wstring& text) const;
     // True when the file can be read as a settings file at all.
     bool Usable() const;
 
     struct Section {
         std::wstring name;
-        std::vector<std::pair<std::wstring, std::wstring>> records;
-        std::map<std::wstring, size_t> keys;  // upper-cased key -> its first record
+        std::vector<std::wstring> keys;         // each key once, as first written
+        std::map<std::wstring, size_t> index;  // upper-cased key -> its place in keys
     };
     // The first section of that name (compared without regard to case), or null.
     const Section* FindSection(const std::wstring& name) const;
@@ -38,8 +37,8 @@ struct SettingsScan {
     std::map<std::wstring, size_t> index;  // upper-cased name -> first section
 };
 
-// Reads and parses the file; never creates or changes it. Files above the size bound are not
-// parsed (TooLarge): the profile functions would be unusably slow on them anyway.
+// Reads and parses the file; never creates or changes it. Files above the size bound (far above
+// any settings file) are not parsed (TooLarge).
 SettingsScan ScanSettingsFile(const std::wstring& path);
 SettingsScan ParseSettingsText(const std::string& bytes);
 
@@ -47,4 +46,4 @@ SettingsScan ParseSettingsText(const std::string& bytes);
 // compared in.
 std::wstring UpperCase(const std::wstring& text);
 
-constexpr uint64_t kSettingsSizeBound = 16u * 1024 * 1024;
+constexpr uint64_t kSettingsSizeBound = 256u * 1024 * 1024;

@@ -1,11 +1,10 @@
 #include "check/tree_scan.h"
 
 #include "app/path_buffer.h"
+#include "files/links.h"
 #include "platform/handles.h"
 
 namespace {
-
-bool IsDots(LPCWSTR name) { return _wcsicmp(name, L".") == 0 || _wcsicmp(name, L"..") == 0; }
 
 uint64_t SizeOf(const WIN32_FIND_DATAW& data) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -21,14 +20,14 @@ void ScanLevel(LPCWSTR folder, const std::wstring& relative, TreeScan& scan) {
     FindHandle find(FindFirstFileW(pattern, &data));
     if (!find.Valid()) return;
     do {
-        if (IsDots(data.cFileName)) continue;
+        if (IsDotEntry(data.cFileName)) continue;
         std::wstring childRelative = relative.empty() ? data.cFileName : relative + L"\\" + data.cFileName;
         PathBuffer child;
         if (!FormatPath(child, L"%ls\\%ls", folder, data.cFileName)) {
             scan.tooLong.push_back(childRelative);
             continue;
         }
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (IsLinkEntry(data)) {
             scan.links.push_back(childRelative);
         } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ScanLevel(child, childRelative, scan);
@@ -46,7 +45,7 @@ EntryKind KindOfEntry(const std::wstring& path, uint64_t* size) {
     FindHandle find(FindFirstFileW(path.c_str(), &data));
     if (!find.Valid()) return EntryKind::Missing;
     if (size) *size = SizeOf(data);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+    if (IsLinkEntry(data)) return EntryKind::Link;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
 }
 

@@ -3,24 +3,13 @@
 #include <map>
 #include <set>
 
-#include "app/workspace.h"
+#include "app/environment.h"
 #include "files/data_sets.h"
 
 namespace {
 
 LPCWSTR NameOf(Workspace which) { return which == Workspace::Primary ? L"mvtemp" : L"mvtempbk"; }
 
-// The program takes the first qualifying drive where an entry of that name exists.
-std::wstring LocateWorkspace(Workspace which) {
-    DWORD present = GetLogicalDrives();
-    for (int index = 0; index < 26; ++index) {
-        if (!IsWorkspaceDrive(present, index)) continue;
-        PathBuffer path;
-        FormatWorkspacePath(which, index, path);
-        if (KindOfEntry(path) != EntryKind::Missing) return path;
-    }
-    return std::wstring();
-}
 
 void NoteUnsafe(WorkspaceReport& report, const std::wstring& where, const std::vector<std::wstring>& links) {
     for (const auto& link : links) report.unsafe.push_back(where + L"\\" + link + L" is a link");
@@ -28,7 +17,8 @@ void NoteUnsafe(WorkspaceReport& report, const std::wstring& where, const std::v
 
 void InspectContents(WorkspaceReport& report) {
     const std::wstring& root = report.path;
-    report.settings = ScanSettingsFile(root + L"\\Movendo.ini");
+    report.settings = ScanSettingsFile(report.settingsFile);
+    report.records = ReplayRows(report.settingsFile);
     if (report.settings.encoding == SettingsEncoding::Missing) {
         report.problems.push_back(L"settings file Movendo.ini missing");
     } else if (!report.settings.Usable()) {
@@ -38,10 +28,13 @@ void InspectContents(WorkspaceReport& report) {
     for (const auto& duplicate : report.settings.duplicateSections) {
         report.problems.push_back(L"settings file repeats the section [" + duplicate + L"]: a restore reads only the first");
     }
-    report.catalogue = CheckCatalogue(report.settings, root);
+    report.catalogue = CheckCatalogue(report.settings, report.records, root);
     for (const auto& hive : report.catalogue.hives) {
-        if (!hive.present) report.problems.push_back(L"hive file " + hive.fileName + L" missing");
-        if (hive.present && hive.size == 0) report.problems.push_back(L"hive file " + hive.fileName + L" is empty");
+        if (!hive.Present()) {
+            report.problems.push_back(L"hive file " + hive.fileName + L" missing");
+        } else if (!hive.verdict.whole) {
+            report.problems.push_back(L"hive file " + hive.fileName + L" is not whole: " + hive.verdict.detail);
+        }
     }
     for (const DataSet& set : kDataSets) {
         TreeScan scan = ScanTree(root + L"\\" + set.workspaceFolder);
@@ -66,42 +59,32 @@ void InspectContents(WorkspaceReport& report) {
 
 }  // namespace
 
-WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path) {
+// The workspace is located by the program's own rule, which also names its settings file.
+WorkspaceReport InspectWorkspace(Workspace which) {
     WorkspaceReport report;
     report.which = which;
     report.name = NameOf(which);
-    report.path = path;
-    report.kind = KindOfEntry(path);
+    CEnvironment env;
+    if (!env.FindTempDirectory(which)) return report;
+    report.path = env.m_strTempDirectory;
+    report.settingsFile = env.m_strIniFile;
+    report.kind = KindOfEntry(report.path);
     switch (report.kind) {
     case EntryKind::Missing: report.path.clear(); break;
     case EntryKind::File: report.problems.push_back(L"the workspace is a plain file, not a folder"); break;
-    case EntryKind::Link: report.unsafe.push_back(path + L" is a link, not a folder: a restore would not use it safely"); break;
+    case EntryKind::Link: report.unsafe.push_back(report.path + L" is a link, not a folder: a restore would not use it safely"); break;
     case EntryKind::Folder: InspectContents(report); break;
     }
     return report;
 }
 
-WorkspaceReport InspectWorkspace(Workspace which) {
-    std::wstring path = LocateWorkspace(which);
-    if (path.empty()) {
-        WorkspaceReport report;
-        report.which = which;
-        report.name = NameOf(which);
-        return report;
-    }
-    return InspectWorkspaceAt(which, path);
-}
-
 namespace {
 
-// Every record a restore would read, by "[section] key".
-std::map<std::wstring, std::wstring> RecordsOf(const SettingsScan& settings) {
+// Every record of the catalogue as a restore reads it, by "[section] key".
+std::map<std::wstring, std::wstring> RecordsOf(const WorkspaceReport& report) {
     std::map<std::wstring, std::wstring> records;
-    for (const auto& entry : settings.index) {
-        const auto& section = settings.sections[entry.second];
-        for (const auto& key : section.keys) {
-            records[L"[" + section.name + L"] " + section.records[key.second].first] = section.records[key.second].second;
-        }
+    for (const auto& write : AllRecords(report.records)) {
+        records[L"[" + SectionOf(write.root, write.subKey.c_str()) + L"] " + write.name] = write.text;
     }
     return records;
 }
@@ -128,7 +111,7 @@ std::map<std::wstring, uint64_t> FilesOf(const WorkspaceReport& report) {
         for (const auto& file : folder.second.files) files[folder.first + L"\\" + file.first] = file.second;
     }
     for (const auto& hive : report.catalogue.hives) {
-        if (hive.present) files[hive.fileName] = hive.size;
+        if (hive.Present()) files[hive.fileName] = hive.verdict.size;
     }
     if (report.mvdMngKind == EntryKind::File) files[kMvdMngIniName] = report.mvdMngSize;
     return files;
@@ -140,7 +123,7 @@ std::vector<std::wstring> CompareWorkspaces(const WorkspaceReport& primary, cons
     std::vector<std::wstring> differences;
     auto text = [](const std::wstring& value) { return L"\"" + value + L"\""; };
     auto bytes = [](uint64_t size) { return std::to_wstring(size) + L" bytes"; };
-    CompareMaps(RecordsOf(primary.settings), RecordsOf(second.settings), L"record", text, differences);
+    CompareMaps(RecordsOf(primary), RecordsOf(second), L"record", text, differences);
     CompareMaps(FilesOf(primary), FilesOf(second), L"file", bytes, differences);
     return differences;
 }

@@ -6,6 +6,7 @@
 
 #include "app/environment.h"
 #include "check/catalogue_check.h"
+#include "check/restore_replay.h"
 #include "check/settings_scan.h"
 #include "check/tree_scan.h"
 
@@ -14,7 +15,9 @@ struct WorkspaceReport {
     LPCWSTR name = L"";      // "mvtemp" or "mvtempbk"
     std::wstring path;       // empty when no drive holds it
     EntryKind kind = EntryKind::Missing;
+    std::wstring settingsFile;  // the path the program reads its records from
     SettingsScan settings;
+    ReplayedRows records;  // what a restore reads from the settings file, per catalogue row
     CatalogueCheck catalogue;
     std::vector<std::pair<std::wstring, TreeScan>> folders;  // "MV", "tw1", "tw2"
     EntryKind mvdMngKind = EntryKind::Missing;
@@ -23,12 +26,11 @@ struct WorkspaceReport {
     std::vector<std::wstring> problems;  // missing or unusable parts
 
     bool Found() const { return !path.empty(); }
+    bool IsFolder() const { return kind == EntryKind::Folder; }
 };
 
 // Finds the workspace by the same drive rule as the program and inspects it.
 WorkspaceReport InspectWorkspace(Workspace which);
-// Inspects a workspace at a known path (used by the above, and by tests).
-WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path);
 
 // What differs between the two workspaces: records, hive files, data files and their sizes.
 std::vector<std::wstring> CompareWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second);

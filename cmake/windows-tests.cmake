@@ -12,7 +12,7 @@ target_include_directories(win_gtest PRIVATE ${MOVENDO_GTEST_SOURCE_DIR})
 target_compile_options(win_gtest PRIVATE -w)
 
 file(GLOB CONTRACT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
-add_executable(contract_tests ${CONTRACT_TEST_SOURCES})
+add_executable(contract_tests ${CONTRACT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/check/settings_scan.cpp ${CMAKE_SOURCE_DIR}/check/file_read.cpp)
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ${WIN_LINK_STATIC})
 

@@ -6,6 +6,7 @@
 
 #include "app/command.h"
 #include "check/check.h"
+#include "check/hive_check.h"
 #include "check/settings_scan.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
@@ -41,7 +42,7 @@ TEST_F(InspectorTest, CompleteBackupIsReportedCompleteAndIdentical) {
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
     EXPECT_TRUE(Contains(result.output, L"mvtemp: D:\\mvtemp (folder)"));
-    EXPECT_TRUE(Contains(result.output, L"hive files: 7/7 present"));
+    EXPECT_TRUE(Contains(result.output, L"hive files: 7/7 whole"));
     EXPECT_TRUE(Contains(result.output, L"settings file Movendo.ini: UTF-16LE"));
     EXPECT_TRUE(Contains(result.output, L"C14 24/24"));
     EXPECT_TRUE(Contains(result.output, L"DispMY3: skipped")) << "the third list of the installation has no num";
@@ -128,22 +129,18 @@ TEST_F(InspectorTest, BadSettingsFilesNeitherCrashNorLie) {
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, kCheckIssues);
     EXPECT_TRUE(Contains(result.output, L"is not a usable settings file"));
-    EXPECT_TRUE(Contains(result.output, L"hive file CheckSum.dat is empty"));
+    EXPECT_TRUE(Contains(result.output, L"hive file CheckSum.dat is not whole: empty"));
     EXPECT_TRUE(Contains(result.output, L"repeats the section [a]"));
-
-    files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", std::string(kSettingsSizeBound + 1, ';'));
-    result = Check();
-    EXPECT_TRUE(Contains(result.output, L"too large to read"));
 }
 
 TEST_F(InspectorTest, DuplicateSectionsReadAsTheProfileFunctionsReadThem) {
     SettingsScan scan = ParseSettingsText("\xFF\xFE" + std::string("[\0S\0]\0\n\0k\0=\0 \0\"\0v\0\"\0\n\0", 22) +
                                           std::string("[\0s\0]\0\n\0k\0=\0w\0\n\0j\0=\0x\0\n\0", 22));
-    std::wstring text;
-    ASSERT_TRUE(scan.Find(L"s", L"K", text));
-    EXPECT_EQ(text, L"v");
-    EXPECT_FALSE(scan.Find(L"S", L"j", text)) << "a repeated section is never read";
+    const SettingsScan::Section* section = scan.FindSection(L"s");
+    ASSERT_NE(section, nullptr);
+    EXPECT_EQ(section->keys, std::vector<std::wstring>{L"k"}) << "a repeated section is never read";
     EXPECT_EQ(scan.duplicateSections.size(), 1u);
+    EXPECT_EQ(scan.records, 3u);
 }
 
 TEST_F(InspectorTest, NoWorkspaceAndBadArguments) {
@@ -164,4 +161,145 @@ TEST_F(InspectorTest, PathsAtTheLimitAreReportedNotFollowed) {
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, kCheckIssues);
     EXPECT_TRUE(Contains(result.output, L"has a path too long to restore"));
+}
+
+// ---- /verify: the workspaces against the machine they came from ------------------------------
+
+namespace {
+
+const std::wstring kSuiteRoot = L"C:\\ProgramData\\Tamrix\\Mirovane";
+const std::wstring kMainApp = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
+
+size_t Count(const std::wstring& text, const std::wstring& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST_F(InspectorTest, VerifyAfterACompleteBackupFindsNoGap) {
+    Backup();
+    auto before = State();
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(State(), before);
+    EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
+    EXPECT_TRUE(Contains(result.output, L" files compared, 0 gaps\n")) << result.output;
+    EXPECT_FALSE(Contains(result.output, L" 0 values")) << result.output;
+    EXPECT_TRUE(Contains(result.output, L"equal to this machine (exit 0)"));
+}
+
+// What a backup could not carry, and what changed or broke after it, is named for each workspace.
+TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
+    SeedInstallation(*machine);
+    std::wstring deep = kSuiteRoot;
+    while (deep.size() < 240) deep += L"\\folder";
+    files().MakeFolders(deep);
+    machine->files().AddChild(files().Get(deep), std::wstring(270 - deep.size(), L'z') + L".dat", false);
+    files().MakeFolders(L"C:\\Elsewhere");
+    files().MakeLink(kSuiteRoot + L"\\Linked", L"C:\\Elsewhere");
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", std::wstring(300, L'9'));
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"AntConvPow", REG_BINARY, std::vector<uint8_t>(8, 1));
+    files().WriteFile(kSuiteRoot + L"\\Locked.bin", "held open by the suite")->inUse = true;
+    RunCommand(L"/get");
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
+    std::string copy = files().ReadFile(L"D:\\mvtempbk\\MvdMng.ini");
+    files().WriteFile(L"D:\\mvtempbk\\MvdMng.ini", copy.substr(0, copy.size() / 2));
+    files().WriteFile(L"D:\\mvtemp\\IPTV.dat", std::string(5000, 'q'));
+    std::string hive = files().ReadFile(L"D:\\mvtempbk\\Brevisto.dat");
+    files().WriteFile(L"D:\\mvtempbk\\Brevisto.dat", hive.substr(0, hive.size() - 4096));
+
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    const std::wstring& out = result.output;
+    EXPECT_EQ(Count(out, std::wstring(270 - deep.size(), L'z') + L".dat: its path is too long to be copied"), 2u) << out;
+    EXPECT_EQ(Count(out, L"\\Linked: a link, which a backup does not follow"), 2u);
+    EXPECT_EQ(Count(out, L"] ZipCode: its text is longer than the 259 characters of a record"), 2u);
+    EXPECT_EQ(Count(out, L"] AntConvPow: its data are longer than the 4 bytes of a number record"), 2u);
+    EXPECT_EQ(Count(out, L"\\Locked.bin: unreadable or locked"), 2u);
+    EXPECT_EQ(Count(out, L"] LiveServerNo: differs (now \"4242\", saved "), 2u);
+    EXPECT_TRUE(Contains(out, L"GAP: mvtempbk: C:\\MvdMng.ini: its copy has "));
+    EXPECT_FALSE(Contains(out, L"GAP: mvtemp: C:\\MvdMng.ini"));
+    EXPECT_TRUE(Contains(out, L"GAP: mvtemp: hive file IPTV.dat of HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV: not a hive file"));
+    EXPECT_TRUE(Contains(out, L"GAP: mvtempbk: hive file Brevisto.dat of HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Brevisto\\PresetChannel: cut short"));
+}
+
+TEST_F(InspectorTest, VerifyCountsAnEmptyOrBinarySettingsFileAsOneGap) {
+    Backup();
+    files().WriteFile(L"D:\\mvtemp\\Movendo.ini", "");
+    files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", std::string("\x7f" "ELF\0\0\0\x01\x02", 9));
+    files().WriteFile(L"D:\\mvtempbk\\MV\\Data\\Old\\Epg.bin", "");
+    CheckResult result = Check({L"/verify", L"/json"});
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    EXPECT_EQ(Count(result.output, L"mvtemp: the settings file D:\\\\mvtemp\\\\Movendo.ini holds none of the "), 1u);
+    EXPECT_FALSE(Contains(result.output, L"mvtemp: [HKEY_")) << "one gap for the whole file";
+    EXPECT_TRUE(Contains(result.output, L"mvtempbk: the settings file D:\\\\mvtempbk\\\\Movendo.ini is not a usable settings file (ANSI)"));
+    EXPECT_EQ(Count(result.output, L"mvtempbk: the settings file D:\\\\mvtempbk\\\\Movendo.ini holds none of the "), 1u);
+    EXPECT_TRUE(Contains(result.output, L"mvtempbk: C:\\\\ProgramData\\\\Tamrix\\\\Mirovane\\\\Data\\\\Old\\\\Epg.bin: its copy has 0 of its "));
+    EXPECT_TRUE(Contains(result.output, L"\"exitCode\":1"));
+}
+
+// ---- hive files are whole or named -----------------------------------------------------------
+
+TEST_F(InspectorTest, HiveFilesAreCheckedAsWholeHives) {
+    Backup();
+    std::string saved = files().ReadFile(L"D:\\mvtemp\\Rondisc1.dat");
+    HiveVerdict whole = CheckHiveBytes(saved);
+    EXPECT_EQ(whole.format, HiveFormat::WindowsHive);
+    EXPECT_TRUE(whole.whole) << std::string(whole.detail.begin(), whole.detail.end());
+
+    std::string flipped = saved;
+    flipped[100] ^= 1;
+    EXPECT_FALSE(CheckHiveBytes(flipped).whole) << "a changed base block fails its checksum";
+    std::string unfinished = saved;
+    unfinished[4] ^= 1;
+    unfinished[0x1FC] ^= 1;
+    EXPECT_FALSE(CheckHiveBytes(unfinished).whole) << "sequence numbers that differ";
+    EXPECT_FALSE(CheckHiveBytes(saved.substr(0, saved.size() - 1)).whole);
+    EXPECT_FALSE(CheckHiveBytes(saved.substr(0, 4000)).whole);
+    EXPECT_FALSE(CheckHiveBytes(std::string(100 * 1024, '\x5a')).whole);
+
+    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n[Software\\\\Tamrix] 1\n\"a\"=dword:00000001\n";
+    HiveVerdict wine = CheckHiveBytes(text);
+    EXPECT_TRUE(wine.whole);
+    EXPECT_TRUE(Contains(wine.detail, L"content not compared"));
+    EXPECT_FALSE(CheckHiveBytes(text.substr(0, text.size() - 3)).whole) << "a file that ends inside a line";
+    EXPECT_FALSE(CheckHiveBytes("WINE REGISTRY Version 3\n").whole);
+}
+
+// ---- /preview: the gate before /set ------------------------------------------------------------
+
+TEST_F(InspectorTest, PreviewExitsFourNamingEachLossAndWhatToDoFirst) {
+    Backup();
+    Reinstall(*machine);
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Rondisc\\MPEG2_HDTVSD");
+    files().Remove(L"C:\\Users\\user\\AppData\\Local\\Tamrix");
+    auto before = State();
+    CheckResult result = Check({L"/preview"});
+    EXPECT_EQ(State(), before);
+    EXPECT_EQ(result.exitCode, kCheckWouldLose) << result.output;
+    EXPECT_EQ(Count(result.output, L"LOSS: "), 4u) << result.output;
+    EXPECT_EQ(Count(result.output, L"hive file Rondisc4.dat: its key HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Rondisc\\MPEG2_HDTVSD "
+                                   L"does not exist, so /set does not restore it: install the suite first"), 2u);
+    EXPECT_EQ(Count(result.output, L"create folder C:\\Users\\user\\AppData\\Local\\Tamrix first"), 2u);
+
+    files().MakeFolders(L"C:\\Users\\user\\AppData\\Local\\Tamrix");
+    machine->registry().MakeKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Rondisc\\MPEG2_HDTVSD");
+    result = Check({L"/preview"});
+    EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
+    EXPECT_TRUE(Contains(result.output, L"without writing it back: none\n"));
+}
+
+// Four comes before one: links and an unreadable settings file are losses as well as problems.
+TEST_F(InspectorTest, PreviewCountsLinksAndUnreadableSettingsAsLosses) {
+    Backup();
+    Reinstall(*machine);
+    files().MakeFolders(L"C:\\Windows");
+    files().MakeLink(L"D:\\mvtemp\\MV\\Data\\escape", L"C:\\Windows");
+    files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", std::string("\x7f" "ELF\0\0\0binary", 13));
+    CheckResult result = Check({L"/preview", L"/json"});
+    EXPECT_EQ(result.exitCode, kCheckWouldLose) << result.output;
+    EXPECT_TRUE(Contains(result.output, L"mvtemp: D:\\\\mvtemp\\\\MV\\\\Data\\\\escape is a link: /set does not carry it"));
+    EXPECT_TRUE(Contains(result.output, L"mvtempbk: the settings file D:\\\\mvtempbk\\\\Movendo.ini cannot be read by /set"));
+    EXPECT_EQ(Check().exitCode, kCheckIssues) << "without /preview the same workspaces exit 1";
 }

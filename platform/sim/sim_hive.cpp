@@ -1,11 +1,16 @@
 // Registry keys as files: RegSaveKeyW writes a key's whole tree into a file of the simulation's
 // own format, RegRestoreKeyW replaces a key's whole tree by the one a file holds.
 //
-// The format, all numbers 32-bit little-endian:
+// The file has the platform's outer layout, so that a hive file can be checked as one: a base
+// block of 4096 bytes ("regf", two equal sequence numbers, the size of the hive bins at 0x28 and
+// at 0x1FC the XOR of the block's first 127 numbers), then the hive bins, a multiple of 4096
+// bytes starting with "hbin", whose first 4096-byte bin holds the length of the tree's bytes at
+// offset 32 and the bytes from offset 36 on. The tree's bytes, all numbers 32-bit little-endian:
 //   file   := "MVHIVE01" tree
 //   tree   := count value{count} count (name tree){count}
 //   value  := name type size byte{size}
 //   name   := count codepoint{count}
+#include <algorithm>
 #include <cstring>
 
 #include "filesystem.h"
@@ -44,6 +49,55 @@ void PutTree(std::vector<uint8_t>& out, const RegNode& node) {
         PutName(out, child->name);
         PutTree(out, *child);
     }
+}
+
+constexpr size_t kBlock = 4096;
+constexpr size_t kChecksumAt = 0x1FC;
+constexpr size_t kBinsSizeAt = 0x28;
+constexpr size_t kPayloadAt = kBlock + 36;
+
+void SetNumber(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint32_t GetNumber(const std::vector<uint8_t>& bytes, size_t at) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
+    return value;
+}
+
+uint32_t BaseBlockChecksum(const std::vector<uint8_t>& bytes) {
+    uint32_t sum = 0;
+    for (size_t at = 0; at < kChecksumAt; at += 4) sum ^= GetNumber(bytes, at);
+    return sum == 0 ? 1 : sum == 0xFFFFFFFFu ? 0xFFFFFFFEu : sum;
+}
+
+std::vector<uint8_t> WrapInHive(const std::vector<uint8_t>& tree) {
+    size_t bins = (36 + tree.size() + kBlock - 1) / kBlock * kBlock;
+    std::vector<uint8_t> bytes(kBlock + bins, 0);
+    std::memcpy(bytes.data(), "regf", 4);
+    SetNumber(bytes, 4, 1);
+    SetNumber(bytes, 8, 1);
+    SetNumber(bytes, kBinsSizeAt, static_cast<uint32_t>(bins));
+    SetNumber(bytes, kChecksumAt, BaseBlockChecksum(bytes));
+    std::memcpy(&bytes[kBlock], "hbin", 4);
+    SetNumber(bytes, kBlock + 8, static_cast<uint32_t>(bins));
+    SetNumber(bytes, kBlock + 32, static_cast<uint32_t>(tree.size()));
+    std::copy(tree.begin(), tree.end(), bytes.begin() + kPayloadAt);
+    return bytes;
+}
+
+// The tree's bytes of a whole hive file; false for anything else.
+bool UnwrapHive(const std::vector<uint8_t>& bytes, std::vector<uint8_t>& tree) {
+    if (bytes.size() < kPayloadAt || std::memcmp(bytes.data(), "regf", 4) != 0) return false;
+    if (GetNumber(bytes, kChecksumAt) != BaseBlockChecksum(bytes) || GetNumber(bytes, 4) != GetNumber(bytes, 8)) {
+        return false;
+    }
+    if (bytes.size() != kBlock + GetNumber(bytes, kBinsSizeAt) || std::memcmp(&bytes[kBlock], "hbin", 4) != 0) return false;
+    uint32_t length = GetNumber(bytes, kBlock + 32);
+    if (length > bytes.size() - kPayloadAt) return false;
+    tree.assign(bytes.begin() + kPayloadAt, bytes.begin() + kPayloadAt + length);
+    return true;
 }
 
 // Reads the format back; every count is checked against what is left, so a cut or damaged file
@@ -141,8 +195,9 @@ LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
     auto node = files.AddChild(found.parent, found.name, false);
     if (!machine.token().Enabled(SE_BACKUP_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
     if (open.node->parent == nullptr) return ERROR_ACCESS_DENIED;  // a whole root cannot be saved
-    std::vector<uint8_t> bytes(sim::kMagic, sim::kMagic + sim::kMagicSize);
-    sim::PutTree(bytes, *open.node);
+    std::vector<uint8_t> tree(sim::kMagic, sim::kMagic + sim::kMagicSize);
+    sim::PutTree(tree, *open.node);
+    std::vector<uint8_t> bytes = sim::WrapInHive(tree);
     if (!files.Reserve(found.drive, 0, bytes.size())) return ERROR_DISK_FULL;
     node->data = std::move(bytes);
     return ERROR_SUCCESS;
@@ -169,7 +224,8 @@ LONG RegRestoreKeyW(HKEY key, LPCWSTR file, DWORD flags) {
     if ((flags & REG_FORCE_RESTORE) == 0 && sim::AnyOpenBelow(target)) return ERROR_ACCESS_DENIED;
     sim::RegNode loaded;
     loaded.root = target.root;
-    if (!sim::HiveReader(found.node->data).Read(loaded)) return ERROR_REGISTRY_CORRUPT;
+    std::vector<uint8_t> tree;
+    if (!sim::UnwrapHive(found.node->data, tree) || !sim::HiveReader(tree).Read(loaded)) return ERROR_REGISTRY_CORRUPT;
     for (auto& child : target.subkeys) sim::MarkDeleted(*child);
     target.values = std::move(loaded.values);
     target.subkeys = std::move(loaded.subkeys);

@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# MovendoCheck /verify and the /preview gate with the real programs: a backup held against the
+# machine it came from, the gaps a backup leaves named, the losses of a restore that would run too
+# early named with exit 4, /json read with a real JSON parser, and every mode leaving workspaces
+# and machine exactly as they were.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/suite/roundtrip_lib.sh"
+
+SUITE_KEY='HKLM\SOFTWARE\Tamrix'
+
+known_folders() {
+    COMMON_APPDATA=$(helper folder common_appdata | tr -d '\r')
+    LOCAL_APPDATA=$(helper folder local_appdata | tr -d '\r')
+    SUITE_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Mirovane
+    LOCAL_TAMRIX=$(host_path "$LOCAL_APPDATA")/Tamrix
+    DRIVE_D="$BENCH_ROOT/drives/d"
+}
+
+installed_and_saved() {
+    suite_prepare
+    bench_default_layout
+    suite_clean
+    suite install || bench_die "movsuite install failed: $(cat "$BENCH_RUN/suite.out")"
+    known_folders
+    "$@"
+    movendo /get
+}
+
+# Everything MovendoCheck could touch: the suite's registry, its files, C:\MvdMng.ini and both
+# workspaces, with every file's content hash, size and modification time.
+machine_state() {
+    helper regdump32 "$SUITE_KEY"
+    helper regdump32 'HKCU\Software\Tamrix'
+    helper regdump32 'HKU\.Default\SOFTWARE\Tamrix'
+    local places=("$BENCH_C/ProgramData/Tamrix" "$LOCAL_TAMRIX" "$BENCH_C/MvdMng.ini" "$DRIVE_D/mvtemp" "$DRIVE_D/mvtempbk")
+    find "${places[@]}" -printf '%p %y %s %T@\n' 2>/dev/null | sort
+    find "${places[@]}" -type f -exec sha256sum {} + 2>/dev/null | sort
+}
+
+# json_get EXPRESSION [ARG]: evaluates a Python expression over the document "d" of check.out
+# (ARG is sys.argv[3]).
+json_get() {
+    python3 -c 'import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+print(eval(sys.argv[2]))' "$BENCH_RUN/check.out" "$@"
+}
+
+# Every mode, text and JSON, over the same workspaces: nothing changes.
+every_mode_changes_nothing() {
+    local before args rc
+    before=$(machine_state)
+    for args in "" /verify /preview /json "/verify /json" "/preview /json" "/verify /preview" /?; do
+        # shellcheck disable=SC2086
+        check $args || true
+        expect_same_lines "$(machine_state)" "$before" "MovendoCheck $args changes nothing"
+    done
+}
+
+case_complete_backup() {
+    installed_and_saved
+    local rc=0
+    check /verify || rc=$?
+    expect_eq "$rc" 0 "/verify after a complete /get exits 0"
+    sed 's/^/    /' "$BENCH_RUN/check.out" | grep -E 'Against|GAP|note|Summary'
+    rc=0
+    check /verify /json || rc=$?
+    expect_eq "$rc" 0 "/verify /json exits 0"
+    expect_eq "$(json_get 'd["exitCode"], len(d["verify"]["gaps"]), d["verify"]["values"] > 300, d["verify"]["files"] > 10')" \
+        "(0, 0, True, True)" "the JSON document: exit 0, no gap, values and files compared"
+    expect_eq "$(json_get 'sum("content not compared" in n for n in d["verify"]["notes"])')" 14 \
+        "the seven hive files of each workspace are in the text format, and said to be compared in part"
+    every_mode_changes_nothing
+}
+
+# A file whose path is over 259 characters, which /get skips, is named.
+case_skipped_long_path() {
+    local deep name
+    add_long_path() {
+        deep="$SUITE_DATA/$(printf 'folder%02d/' $(seq 1 25))"
+        deep=${deep%/}
+        name=$(printf 'x%.0s' $(seq 1 30)).dat
+        mkdir -p "$deep"
+        echo "beyond the path buffer" >"$deep/$name"
+    }
+    installed_and_saved add_long_path
+    local rc=0
+    check /verify /json || rc=$?
+    expect_eq "$rc" 1 "/verify exits 1"
+    expect_eq "$(json_get 'sum(sys.argv[3] + ": its path is too long to be copied" in g for g in d["verify"]["gaps"])' "$name")" 2 \
+        "the skipped file is named for both workspaces"
+}
+
+# A value changed after /get, a copy cut short in mvtempbk: both named.
+case_changed_value_and_cut_copy() {
+    installed_and_saved
+    helper regset32 "$SUITE_KEY\\Mirovane\\MainApp" LiveServerNo dword 4242 >/dev/null || bench_die "regset32 failed"
+    local copy size
+    copy=$(find "$DRIVE_D/mvtempbk/MV" -type f -printf '%s %p\n' | sort -n | tail -n1 | cut -d' ' -f2-)
+    size=$(stat -c %s "$copy")
+    [ "$size" -ge 2 ] || bench_die "no copy of 2 bytes or more in mvtempbk"
+    truncate -s $((size / 2)) "$copy"
+    local rc=0
+    check /verify || rc=$?
+    expect_eq "$rc" 1 "/verify exits 1"
+    local out
+    out=$(cat "$BENCH_RUN/check.out")
+    expect_match "$out" 'GAP: mvtemp: \[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp\] LiveServerNo: differs \(now "4242"' \
+        "the changed value is named for mvtemp"
+    expect_match "$out" 'GAP: mvtempbk: \[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp\] LiveServerNo: differs' \
+        "and for mvtempbk"
+    expect_match "$out" "GAP: mvtempbk: C:.*\\\\$(basename "$copy"): its copy has $((size / 2)) of its $size bytes" "the cut copy is named"
+    every_mode_changes_nothing
+}
+
+# A settings file of 20 MB (sections the catalogue does not know, appended in its own encoding)
+# is read through the profile functions like any other.
+case_large_settings_file() {
+    installed_and_saved
+    python3 - "$DRIVE_D/mvtemp/Movendo.ini" <<'PY'
+import sys
+path = sys.argv[1]
+assert open(path, "rb").read(2) == b"\xff\xfe", "the settings file is kept in UTF-16LE"
+filler = "".join("key%d=%s\r\n" % (k, "f" * 200) for k in range(20))
+with open(path, "ab") as out:
+    written, section = 0, 0
+    while written < 20 * 1024 * 1024:
+        data = "".join("[Filler%d]\r\n%s" % (section + i, filler) for i in range(100)).encode("utf-16-le")
+        out.write(data)
+        written += len(data)
+        section += 100
+PY
+    local rc=0
+    check /verify /json || rc=$?
+    expect_eq "$rc" 0 "/verify with a 20 MB settings file exits 0"
+    expect_eq "$(json_get 'd["workspaces"]["mvtemp"]["settings"]["encoding"], d["workspaces"]["mvtemp"]["settings"]["bytes"] > 20 * 1024 * 1024, d["workspaces"]["mvtemp"]["settings"]["records"] > 40000, len(d["verify"]["gaps"])')" \
+        "('UTF-16LE', True, True, 0)" "read whole, in its encoding, every record found"
+}
+
+# The gate: a reinstall without one snapshot key and without the local Tamrix folder loses data;
+# a complete one does not.
+case_preview_gate() {
+    installed_and_saved
+    suite reinstall || bench_die "movsuite reinstall failed"
+    helper regdel32 "$SUITE_KEY\\Rondisc\\MPEG2_HDTVSD" >/dev/null || bench_die "regdel32 failed"
+    rm -rf "$LOCAL_TAMRIX"
+    local rc=0
+    check /preview /json || rc=$?
+    expect_eq "$rc" 4 "/preview exits 4"
+    expect_eq "$(json_get 'd["exitCode"], len(d["losses"])')" "(4, 4)" "four losses, two per workspace"
+    expect_eq "$(json_get 'sum("Rondisc4.dat" in l and l.endswith("install the suite first") for l in d["losses"])')" 2 \
+        "the missing snapshot key is named, with what to do"
+    expect_eq "$(json_get 'sum(("create folder " + sys.argv[3] + " first") in l for l in d["losses"])' "${LOCAL_APPDATA}\\Tamrix")" 2 \
+        "the missing local Tamrix folder is named, with what to do"
+    every_mode_changes_nothing
+
+    suite reinstall || bench_die "movsuite reinstall failed"
+    rc=0
+    check /preview || rc=$?
+    expect_eq "$rc" 0 "/preview after a complete reinstall exits 0"
+    expect_match "$(cat "$BENCH_RUN/check.out")" 'without writing it back: none' "no loss named"
+}
+
+bench_main "$@"
