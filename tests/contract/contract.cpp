@@ -10,8 +10,8 @@ std::wstring Widen(const char* text) { return std::wstring(text, text + std::cha
 // Removes a scratch tree left by an earlier run (the real platform keeps it between runs).
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (find.Valid()) {
         do {
             std::wstring name = data.cFileName;
             if (name == L"." || name == L"..") continue;
@@ -22,8 +22,7 @@ void RemoveTree(const std::wstring& folder) {
                 SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
             }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.Get(), &data));
     }
     RemoveDirectoryW(folder.c_str());
 }
@@ -47,22 +46,20 @@ void ContractTest::SetUp() {
 void ContractTest::TearDown() {}
 
 bool ContractTest::WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return ok && written == bytes.size();
 }
 
 std::string ContractTest::ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.Valid()) return std::string();
     std::string out;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) out.append(buffer, read);
-    CloseHandle(file);
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) out.append(buffer, read);
     return out;
 }
 

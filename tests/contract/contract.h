@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "platform/platform.h"
 #ifndef _WIN32
 #include "platform/sim/drives.h"

@@ -15,16 +15,14 @@ TEST_F(ContractTest, CreateDirectoryFailsOnExistingEntryAndMissingParent) {
 TEST_F(ContractTest, FindFirstFileOnExactPathFindsFilesAndFolders) {
     ASSERT_TRUE(WriteBytes(Path(L"plain"), "abc"));
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Path(L"plain").c_str(), &data);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindHandle file(FindFirstFileW(Path(L"plain").c_str(), &data));
+    ASSERT_TRUE(file.Valid());
     EXPECT_EQ(std::wstring(data.cFileName), L"plain");
     EXPECT_EQ(data.nFileSizeLow, 3u);
     EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    FindClose(find);
-    find = FindFirstFileW(Dir().c_str(), &data);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindHandle folder(FindFirstFileW(Dir().c_str(), &data));
+    ASSERT_TRUE(folder.Valid());
     EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    FindClose(find);
     EXPECT_EQ(FindFirstFileW(Path(L"none").c_str(), &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(FindFirstFileW(Path(L"none\\x").c_str(), &data), INVALID_HANDLE_VALUE);
@@ -36,12 +34,12 @@ TEST_F(ContractTest, WildcardSearchListsDotEntriesThenEveryEntryAndEndsWithNoMor
     ASSERT_TRUE(WriteBytes(Path(L"b.txt"), "b"));
     ASSERT_TRUE(WriteBytes(Path(L"A.txt"), "a"));
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Path(L"*").c_str(), &data);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindHandle find(FindFirstFileW(Path(L"*").c_str(), &data));
+    ASSERT_TRUE(find.Valid());
     std::vector<std::wstring> names{data.cFileName};
-    while (FindNextFileW(find, &data)) names.push_back(data.cFileName);
+    while (FindNextFileW(find.Get(), &data)) names.push_back(data.cFileName);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_FILES));
-    FindClose(find);
+    find.Reset();
     ASSERT_EQ(names.size(), 5u);
     EXPECT_EQ(names[0], L".");
     EXPECT_EQ(names[1], L"..");

@@ -60,8 +60,8 @@ TEST_F(ContractTest, FindFirstFileListsHiddenAndSystemFiles) {
     ASSERT_TRUE(WriteBytes(Path(L"h"), "x"));
     ASSERT_TRUE(SetFileAttributesW(Path(L"h").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Path(L"*").c_str(), &data);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindHandle find(FindFirstFileW(Path(L"*").c_str(), &data));
+    ASSERT_TRUE(find.Valid());
     DWORD attributes = 0;
     int found = 0;
     do {
@@ -69,8 +69,8 @@ TEST_F(ContractTest, FindFirstFileListsHiddenAndSystemFiles) {
             attributes = data.dwFileAttributes;
             ++found;
         }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &data));
+    find.Reset();
     EXPECT_EQ(found, 1);
     EXPECT_EQ(attributes & kVisible, DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(DeleteFileW(Path(L"h").c_str())) << "hidden and system files are deleted like the others";

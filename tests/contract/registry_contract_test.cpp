@@ -8,17 +8,16 @@ std::wstring Widen(const char* text) { return std::wstring(text, text + std::cha
 
 // Enables or disables a privilege on the process token; the token's own answer.
 DWORD SetPrivilege(LPCWSTR name, bool enable) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return GetLastError();
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return GetLastError();
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     DWORD result = ERROR_NO_SUCH_PRIVILEGE;
     if (LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) {
-        AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+        AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr);
         result = GetLastError();  // ERROR_NOT_ALL_ASSIGNED when the token does not hold it
     }
-    CloseHandle(token);
     return result;
 }
 
@@ -63,10 +62,8 @@ protected:
         return value;
     }
     bool Exists(const std::wstring& below) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-        RegCloseKey(key);
-        return true;
+        RegKey key;
+        return RegOpenKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS;
     }
 
     std::wstring scratch_;
@@ -74,14 +71,12 @@ protected:
 
 TEST_F(RegistryContractTest, CreateMakesMissingParentsAndTellsNewFromExisting) {
     DWORD disposition = 0;
-    HKEY key = Create(L"A\\B\\C", KEY_SET_VALUE, &disposition);
+    RegKey(Create(L"A\\B\\C", KEY_SET_VALUE, &disposition));
     EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
-    RegCloseKey(key);
     EXPECT_TRUE(Exists(L"A"));
     EXPECT_TRUE(Exists(L"A\\B"));
-    key = Create(L"a\\b\\c", KEY_SET_VALUE, &disposition);
+    RegKey(Create(L"a\\b\\c", KEY_SET_VALUE, &disposition));
     EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY)) << "names compare without regard to case";
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryContractTest, OpeningAMissingKeyFailsAndLeavesTheResultNull) {
@@ -92,7 +87,8 @@ TEST_F(RegistryContractTest, OpeningAMissingKeyFailsAndLeavesTheResultNull) {
 }
 
 TEST_F(RegistryContractTest, QueryReadsDataOfAnyTypeAsBytesAndReportsTheSizeItNeeds) {
-    HKEY key = Create(L"");
+    RegKey holder(Create(L""));
+    HKEY key = holder.Get();
     const BYTE six[] = {1, 2, 3, 4, 5, 6};
     ASSERT_EQ(RegSetValueExW(key, L"Six", 0, REG_BINARY, six, sizeof six), ERROR_SUCCESS);
     // A one-character string with its terminator, as 2-byte characters. (The data end in a NUL:
@@ -123,11 +119,11 @@ TEST_F(RegistryContractTest, QueryReadsDataOfAnyTypeAsBytesAndReportsTheSizeItNe
     EXPECT_EQ(size, 6u);
     size = sizeof data;
     EXPECT_EQ(RegQueryValueExW(key, L"Missing", nullptr, nullptr, data, &size), ERROR_FILE_NOT_FOUND);
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryContractTest, StringsAreStoredWithExactlyTheBytesGiven) {
-    HKEY key = Create(L"");
+    RegKey holder(Create(L""));
+    HKEY key = holder.Get();
     const WCHAR text[] = L"D:\\Video";
     ASSERT_EQ(RegSetValueExW(key, L"T", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 3 * sizeof(WCHAR)),
               ERROR_SUCCESS);
@@ -136,23 +132,19 @@ TEST_F(RegistryContractTest, StringsAreStoredWithExactlyTheBytesGiven) {
     EXPECT_EQ(RegQueryValueExW(key, L"T", nullptr, nullptr, reinterpret_cast<BYTE*>(read), &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 3 * sizeof(WCHAR)) << "no terminator added";
     EXPECT_EQ(std::wstring(read), L"D:\\");
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryContractTest, HandleAllowsOnlyWhatItWasOpenedFor) {
-    HKEY key = Create(L"");
-    SetNumber(key, L"N", 1);
-    RegCloseKey(key);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key().c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegKey key(Create(L""));
+    SetNumber(key.Get(), L"N", 1);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key().c_str(), 0, KEY_SET_VALUE, key.Receive()), ERROR_SUCCESS);
     DWORD value = 0, size = sizeof value;
-    EXPECT_EQ(RegQueryValueExW(key, L"N", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_ACCESS_DENIED);
-    SetNumber(key, L"N", 2);
-    RegCloseKey(key);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key().c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key), ERROR_SUCCESS);
-    EXPECT_EQ(Number(key, L"N"), 2u);
-    EXPECT_EQ(RegSetValueExW(key, L"N", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+    EXPECT_EQ(RegQueryValueExW(key.Get(), L"N", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_ACCESS_DENIED);
+    SetNumber(key.Get(), L"N", 2);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Key().c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.Receive()), ERROR_SUCCESS);
+    EXPECT_EQ(Number(key.Get(), L"N"), 2u);
+    EXPECT_EQ(RegSetValueExW(key.Get(), L"N", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
               ERROR_ACCESS_DENIED);
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryContractTest, PrivilegesAreLookedUpByNameAndEnabledOnTheToken) {
@@ -170,11 +162,10 @@ TEST_F(RegistryContractTest, PrivilegesAreLookedUpByNameAndEnabledOnTheToken) {
 TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
     ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
     ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
-    HKEY key = Create(L"");
+    RegKey holder(Create(L""));
+    HKEY key = holder.Get();
     SetNumber(key, L"N", 1);
-    HKEY sub = Create(L"Sub");
-    SetNumber(sub, L"M", 2);
-    RegCloseKey(sub);
+    SetNumber(RegKey(Create(L"Sub")).Get(), L"M", 2);
     std::wstring file = Path(L"key.dat");
     ASSERT_EQ(RegSaveKeyW(key, file.c_str(), nullptr), ERROR_SUCCESS);
     EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -188,7 +179,7 @@ TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
 
     SetNumber(key, L"N", 9);
     SetNumber(key, L"AddedLater", 3);
-    RegCloseKey(Create(L"NewSub"));
+    RegKey(Create(L"NewSub"));
     EXPECT_EQ(RegRestoreKeyW(key, file.c_str(), REG_FORCE_RESTORE), ERROR_SUCCESS);
     if (RunningUnderWine()) {
         EXPECT_EQ(Number(key, L"N"), 9u) << "known gap: Wine's RegRestoreKeyW changes nothing";
@@ -198,11 +189,11 @@ TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
         EXPECT_FALSE(Exists(L"NewSub"));
         EXPECT_TRUE(Exists(L"Sub"));
     }
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryContractTest, HiveSaveNeedsTheBackupPrivilegeEnabledAndLeavesAnEmptyFileWithout) {
-    HKEY key = Create(L"");
+    RegKey holder(Create(L""));
+    HKEY key = holder.Get();
     SetNumber(key, L"N", 1);
     ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, false), DWORD(ERROR_SUCCESS));
     std::wstring file = Path(L"key.dat");
@@ -211,12 +202,12 @@ TEST_F(RegistryContractTest, HiveSaveNeedsTheBackupPrivilegeEnabledAndLeavesAnEm
     EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadBytes(file), "");
     EXPECT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryContractTest, RestoreFromAMissingFileFailsAndLeavesTheKey) {
     ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
-    HKEY key = Create(L"");
+    RegKey holder(Create(L""));
+    HKEY key = holder.Get();
     SetNumber(key, L"N", 1);
     LONG status = RegRestoreKeyW(key, Path(L"none.dat").c_str(), REG_FORCE_RESTORE);
     if (RunningUnderWine()) {
@@ -225,5 +216,4 @@ TEST_F(RegistryContractTest, RestoreFromAMissingFileFailsAndLeavesTheKey) {
         EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
     }
     EXPECT_EQ(Number(key, L"N"), 1u);
-    RegCloseKey(key);
 }

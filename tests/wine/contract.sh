@@ -1,34 +1,42 @@
 #!/usr/bin/env bash
-# The contract tests against the real API, under Wine: one CTest test per case.
-#   contract.sh case SUITE.NAME    runs that one case on a fixed drive D: (exit 77: it skipped
-#                                  itself, recording a known gap of Wine)
-#   contract.sh listed FILE        checks that FILE (the cases CTest registered) names every case
-#                                  that contract_tests.exe holds
+# Runs a GoogleTest program of the x86_64 Windows build under Wine: the emulator through which
+# CTest lists the contract tests and runs each case (the GoogleTest module's registration).
+#   contract.sh PROGRAM.exe --gtest_list_tests    the list of cases, read in a throwaway copy of
+#                                                 the prepared prefix (no bench is running yet)
+#   contract.sh PROGRAM.exe --gtest_filter=CASE   one case in the bench of MOVENDO_BENCH_DIR, on
+#                                                 a fixed drive D: (exit 77: it skipped itself,
+#                                                 recording a known gap of Wine)
 . "$(dirname "$0")/lib.sh"
 
-run_contract() {
-    local out="$BENCH_RUN/contract.out" err="$BENCH_RUN/contract.err" rc=0
-    bench_wine "$out" "$err" 'C:\bench\contract_tests.exe' "$@" || rc=$?
-    cat "$out" "$err"
-    return "$rc"
-}
+program=${1:?usage: contract.sh PROGRAM.exe GTEST_ARGUMENTS...}
+shift
+name=$(basename "$program")
 
-mode=${1:-}
+# The list: only the program's own output, which CTest reads, on standard output.
+if [ -z "${MOVENDO_BENCH_DIR:-}" ]; then
+    bench_template >&2 || exit 1
+    scratch=$(mktemp -d "$(dirname "$BENCH_TEMPLATE")/movendo-wine.XXXXXX")
+    trap 'WINEPREFIX="$scratch/prefix" "$WINESERVER" -k >/dev/null 2>&1; bench_remove_tree "$scratch"' EXIT
+    bench_clone_prefix "$scratch/prefix"
+    cp "$program" "$scratch/prefix/drive_c/$name"
+    rc=0
+    (cd "$scratch/prefix/drive_c" && WINEPREFIX="$scratch/prefix" exec "$WINE64" "C:\\$name" "$@" \
+        >"$scratch/out" 2>"$scratch/err" </dev/null) || rc=$?
+    tr -d '\r' <"$scratch/out"
+    [ "$rc" -eq 0 ] || cat "$scratch/err" >&2
+    exit "$rc"
+fi
+
 bench_load
-case "$mode" in
-    case)
-        bench_default_layout
-        output=$(run_contract --gtest_filter="$2" | tr -d '\r') || fail "contract case $2 under Wine"
-        echo "$output"
-        # A case that records a known gap of Wine skips itself: CTest shows it as skipped.
-        if [ "$BENCH_FAILURES" -eq 0 ] && grep -q '^\[  SKIPPED \] 1 test,' <<<"$output"; then exit 77; fi
-        grep -q '^\[  PASSED  \] 1 test\.' <<<"$output" || fail "exactly one case ran and passed"
-        ;;
-    listed)
-        held=$(run_contract --gtest_list_tests | tr -d '\r' | awk '/^[^ ]/ { suite = $1; next } /^  / { print suite $1 }' | grep -v '\.DISABLED_' | sort)
-        registered=$(sort "$2")
-        expect_same_lines "$registered" "$held" "every contract case is registered with CTest (a change in tests/contract re-runs cmake)"
-        ;;
-    *) bench_die "usage: contract.sh case SUITE.NAME | listed FILE" ;;
-esac
+bench_default_layout
+cmp -s "$program" "$BENCH_C/bench/$name" || cp "$program" "$BENCH_C/bench/$name" || bench_die "cannot install $name"
+out="$BENCH_RUN/contract.out" err="$BENCH_RUN/contract.err"
+rc=0
+bench_wine "$out" "$err" "C:\\bench\\$name" "$@" || rc=$?
+output=$(cat "$out" "$err" | tr -d '\r')
+echo "$output"
+[ "$rc" -eq 0 ] || fail "$name $* under Wine: exit status $rc"
+# A case that records a known gap of Wine skips itself: CTest shows it as skipped.
+if [ "$BENCH_FAILURES" -eq 0 ] && grep -q '^\[  SKIPPED \] 1 test,' <<<"$output"; then exit 77; fi
+grep -q '^\[  PASSED  \] 1 test\.' <<<"$output" || fail "exactly one case ran and passed"
 bench_finish

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# The Wine bench's fixture: "setup" makes a throwaway 64-bit prefix under a temporary folder, starts
-# Xvfb and a persistent wineserver, removes the Z: drive, installs the bench's programs in
-# C:\bench and chooses which build of Movendo.exe the tests run; "cleanup" stops both servers by
-# their process ids and removes the prefix.
+# The Wine bench's fixture: "setup" makes a throwaway 64-bit prefix, a copy of the prepared prefix
+# (made first when missing), starts Xvfb and a persistent wineserver, installs the bench's
+# programs in C:\bench and chooses which build of Movendo.exe the tests run; "cleanup" stops both
+# servers by their process ids and removes the prefix; "template" only makes the prepared prefix.
+# Several benches can run side by side, each with its own MOVENDO_BENCH_DIR.
 #
 # Environment: MOVENDO_BENCH_DIR (where bench.env is written), MOVENDO_WIN32_DIR and
 # MOVENDO_WIN64_DIR (the Windows build folders).
 set -u
 . "$(dirname "$0")/lib.sh"
 
-: "${MOVENDO_BENCH_DIR:?}" "${MOVENDO_WIN64_DIR:?}"
 MOVENDO_WIN32_DIR=${MOVENDO_WIN32_DIR:-}
 
 cleanup() {
@@ -24,7 +24,7 @@ cleanup() {
         kill -KILL "$XVFB_PID" 2>/dev/null || true
     fi
     case "${BENCH_ROOT:-}" in
-        /tmp/movendo-wine.*) chmod -R u+w "$BENCH_ROOT" 2>/dev/null; rm -rf "$BENCH_ROOT" ;;
+        */movendo-wine.*) bench_remove_tree "$BENCH_ROOT" ;;
     esac
     rm -f "$MOVENDO_BENCH_DIR/bench.env"
 }
@@ -37,20 +37,24 @@ can_run_32bit() {
 
 setup() {
     local started=$SECONDS
+    : "${MOVENDO_BENCH_DIR:?}" "${MOVENDO_WIN64_DIR:?}"
     for program in "$WINE64" "$WINESERVER"; do
         [ -x "$program" ] || bench_die "missing $program (run scripts/setup)"
     done
     command -v "$XVFB" >/dev/null || bench_die "missing Xvfb (run scripts/setup)"
     local exe
-    for exe in Movendo movhelper standin_window standin_wait standin_service contract_tests; do
+    for exe in Movendo movhelper standin_window standin_wait standin_service; do
         [ -f "$MOVENDO_WIN64_DIR/$exe.exe" ] || bench_die "missing $MOVENDO_WIN64_DIR/$exe.exe (run scripts/build)"
     done
 
     cleanup  # what an interrupted earlier run left
     mkdir -p "$MOVENDO_BENCH_DIR"
-    BENCH_ROOT=$(mktemp -d /tmp/movendo-wine.XXXXXX)
+    bench_template || exit 1
+    # Beside the prepared prefix, on the same file system, so that its DLL folders can be linked.
+    BENCH_ROOT=$(mktemp -d "$(dirname "$BENCH_TEMPLATE")/movendo-wine.XXXXXX")
     WINEPREFIX="$BENCH_ROOT/prefix"
-    mkdir -p "$WINEPREFIX" "$BENCH_ROOT/drives"
+    bench_clone_prefix "$WINEPREFIX"
+    mkdir -p "$BENCH_ROOT/drives"
     export WINEPREFIX
 
     # Xvfb picks a free display and writes its number to the descriptor named by -displayfd.
@@ -79,9 +83,6 @@ EOF
     BENCH_RUN="$BENCH_C/bench/run"
 
     bench_start_server
-    (cd "$BENCH_ROOT" && exec "$WINE64" wineboot -i >"$BENCH_ROOT/wineboot.log" 2>&1 </dev/null) ||
-        bench_die "wineboot failed: $(tail -5 "$BENCH_ROOT/wineboot.log")"
-    rm -f "$WINEPREFIX/dosdevices/z:"
     mkdir -p "$BENCH_RUN"
 
     local arch=x86_64 exe_dir=$MOVENDO_WIN64_DIR why="32-bit programs cannot run on this machine"
@@ -92,7 +93,7 @@ EOF
         fi
         rm -f "$BENCH_C/bench/probe32.exe"
     fi
-    for exe in movhelper standin_window standin_wait standin_service contract_tests; do
+    for exe in movhelper standin_window standin_wait standin_service; do
         cp "$MOVENDO_WIN64_DIR/$exe.exe" "$BENCH_C/bench/"
     done
     cp "$exe_dir/Movendo.exe" "$BENCH_C/bench/Movendo.exe"
@@ -109,6 +110,7 @@ EOF
 
 case "${1:-}" in
     setup) setup ;;
-    cleanup) cleanup; echo "Wine bench removed" ;;
-    *) bench_die "usage: fixture.sh setup|cleanup" ;;
+    cleanup) : "${MOVENDO_BENCH_DIR:?}"; cleanup; echo "Wine bench removed" ;;
+    template) bench_template ;;
+    *) bench_die "usage: fixture.sh setup|cleanup|template" ;;
 esac

@@ -32,7 +32,7 @@ bench_note() { echo "  $*"; }
 # Reads the facts of the running bench.
 bench_load() {
     [ -n "${MOVENDO_BENCH_DIR:-}" ] || bench_die "MOVENDO_BENCH_DIR is not set"
-    [ -f "$MOVENDO_BENCH_DIR/bench.env" ] || bench_die "no bench prefix: the fixture wine.bench.setup has not run"
+    [ -f "$MOVENDO_BENCH_DIR/bench.env" ] || bench_die "no bench prefix in $MOVENDO_BENCH_DIR: its fixture (wine.benchN.setup) has not run"
     # shellcheck disable=SC1091
     . "$MOVENDO_BENCH_DIR/bench.env"
     export WINEPREFIX DISPLAY
@@ -86,6 +86,59 @@ host_path() {
     else
         printf '%s%s' "$BENCH_ROOT/drives/$letter" "$rest"
     fi
+}
+
+# ---- the prepared prefix ------------------------------------------------------------------------
+
+# A new prefix costs a wineboot (20 to 40 s), so one is prepared once and every bench prefix is a
+# copy of it: the folders of Wine's DLLs (1.2 GB that nothing writes to) as hard links, the rest
+# (registry files, user folders) as real copies. It lives in build/wine-prefix of the source tree
+# (MOVENDO_WINE_TEMPLATE overrides) and is made anew when the installed Wine changes.
+BENCH_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BENCH_TEMPLATE=${MOVENDO_WINE_TEMPLATE:-$BENCH_SOURCE_DIR/build/wine-prefix}
+BENCH_SHARED_FOLDERS=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs)
+
+# Makes the prepared prefix when it is missing or was made by another Wine; callers that come
+# at the same time wait for the one that makes it.
+bench_template() {
+    local version stamp="$BENCH_TEMPLATE/movendo-wine-version" started=$SECONDS
+    version=$("$WINE64" --version) || bench_die "cannot run $WINE64 (run scripts/setup)"
+    mkdir -p "$(dirname "$BENCH_TEMPLATE")"
+    (
+        flock 9
+        [ "$(cat "$stamp" 2>/dev/null)" = "$version" ] && exit 0
+        local new="$BENCH_TEMPLATE.new"
+        rm -rf "$BENCH_TEMPLATE" "$new"
+        mkdir -p "$new"
+        (cd "$new" && WINEPREFIX="$new" exec "$WINE64" wineboot -i >"$new.log" 2>&1 </dev/null) ||
+            bench_die "wineboot failed: $(tail -5 "$new.log")"
+        WINEPREFIX="$new" "$WINESERVER" -w
+        rm -f "$new/dosdevices/z:"
+        echo "$version" >"$new/$(basename "$stamp")"
+        mv "$new" "$BENCH_TEMPLATE"
+        echo "prepared prefix made in $((SECONDS - started)) s: $BENCH_TEMPLATE"
+    ) 9>"$BENCH_TEMPLATE.lock"
+}
+
+# bench_clone_prefix TARGET: a new prefix at TARGET, a copy of the prepared one.
+bench_clone_prefix() {
+    local target=$1 folder excludes=()
+    for folder in "${BENCH_SHARED_FOLDERS[@]}"; do excludes+=("--exclude=./$folder"); done
+    mkdir -p "$target"
+    tar -C "$BENCH_TEMPLATE" "${excludes[@]}" -cf - . | tar -C "$target" -xf - ||
+        bench_die "cannot copy the prepared prefix"
+    for folder in "${BENCH_SHARED_FOLDERS[@]}"; do
+        [ -d "$BENCH_TEMPLATE/$folder" ] || continue
+        cp -al "$BENCH_TEMPLATE/$folder" "$target/$folder" 2>/dev/null ||
+            cp -a "$BENCH_TEMPLATE/$folder" "$target/$folder" || bench_die "cannot copy $folder of the prepared prefix"
+    done
+}
+
+# Removes a tree made by the bench: write permission given back (tests leave read-only files)
+# outside the shared DLL folders, whose files are the prepared prefix's own.
+bench_remove_tree() {
+    find "$1" -path '*/drive_c/windows' -prune -o -type d -exec chmod u+w {} + 2>/dev/null
+    rm -rf "$1"
 }
 
 # ---- the wine server -----------------------------------------------------------------------------

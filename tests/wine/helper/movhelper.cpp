@@ -27,12 +27,7 @@
 //   waitprocs EXE COUNT TIMEOUT_MS      exit 0 once COUNT processes of that name run
 //   close CLASS|- TITLE ...             asks every such top-level window to close (WM_CLOSE)
 //   svc NAME                            stopped, start_pending, stop_pending, running, ... or missing
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#include <shlobj.h>
-#include <tlhelp32.h>
+#include "platform/handles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -134,18 +129,18 @@ int Launch(const Args& args) {
     if (args.size() != 4) return Usage();
     std::wstring commandLine = Unescape(args[0]);
     DWORD timeout = wcstoul(args[3].c_str(), nullptr, 10);
-    HANDLE out = CreateOutputFile(args[1]);
-    HANDLE err = CreateOutputFile(args[2]);
-    HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) return Fail(L"output files", GetLastError());
-    if (in != INVALID_HANDLE_VALUE) SetHandleInformation(in, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    KernelHandle out(CreateOutputFile(args[1]));
+    KernelHandle err(CreateOutputFile(args[2]));
+    KernelHandle in(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!out.Valid() || !err.Valid()) return Fail(L"output files", GetLastError());
+    if (in.Valid()) SetHandleInformation(in.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
+    startup.hStdInput = in.Get();
+    startup.hStdOutput = out.Get();
+    startup.hStdError = err.Get();
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
@@ -153,32 +148,32 @@ int Launch(const Args& args) {
     if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         return Fail(L"cannot start " + commandLine, GetLastError());
     }
-    CloseHandle(process.hThread);
-    CloseHandle(out);
-    CloseHandle(err);
-    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    KernelHandle thread(process.hThread);
+    KernelHandle child(process.hProcess);
+    // The child holds its own copies: the files end when it does.
+    out.Reset();
+    err.Reset();
+    in.Reset();
 
     std::set<HWND> all, visible;
     WindowWatch watch = {process.dwProcessId, &all, &visible};
     bool ended = false;
     while (GetTickCount64() - start < timeout) {
         EnumWindows(WatchWindow, reinterpret_cast<LPARAM>(&watch));
-        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(child.Get(), 1) == WAIT_OBJECT_0) {
             ended = true;
             break;
         }
     }
     ULONGLONG elapsed = GetTickCount64() - start;
     if (!ended) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 5000);
-        CloseHandle(process.hProcess);
+        TerminateProcess(child.Get(), 1);
+        WaitForSingleObject(child.Get(), 5000);
         Out(L"timeout ms=" + std::to_wstring(elapsed));
         return 3;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(child.Get(), &code);
     Out(L"exit=" + std::to_wstring(code) + L" ms=" + std::to_wstring(elapsed) + L" windows=" + std::to_wstring(all.size()) +
         L" visible=" + std::to_wstring(visible.size()));
     return 0;
@@ -321,13 +316,11 @@ LONG SetValue(REGSAM view, const std::wstring& key, const std::wstring& name, DW
     HKEY root;
     std::wstring subKey;
     if (!SplitKey(key, root, subKey)) return ERROR_INVALID_PARAMETER;
-    HKEY handle;
-    LONG status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &handle, nullptr);
+    RegKey handle;
+    LONG status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, handle.Receive(), nullptr);
     if (status != ERROR_SUCCESS) return status;
-    status = RegSetValueExW(handle, name == L"@" ? nullptr : UnescapeText(name).c_str(), 0, type, data.data(),
-                            static_cast<DWORD>(data.size()));
-    RegCloseKey(handle);
-    return status;
+    return RegSetValueExW(handle.Get(), name == L"@" ? nullptr : UnescapeText(name).c_str(), 0, type, data.data(),
+                          static_cast<DWORD>(data.size()));
 }
 
 int RegSet(REGSAM view, const Args& args) {
@@ -342,12 +335,12 @@ int RegDel(REGSAM view, const Args& args) {
     HKEY root;
     std::wstring subKey;
     if (args.size() != 1 || !SplitKey(args[0], root, subKey) || subKey.empty()) return Usage();
-    HKEY handle;
-    LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_ALL_ACCESS | view, &handle);
+    RegKey handle;
+    LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_ALL_ACCESS | view, handle.Receive());
     if (status == ERROR_FILE_NOT_FOUND) return 0;
     if (status != ERROR_SUCCESS) return Fail(L"open " + args[0], status);
-    status = RegDeleteTreeW(handle, nullptr);
-    RegCloseKey(handle);
+    status = RegDeleteTreeW(handle.Get(), nullptr);
+    handle.Reset();
     if (status != ERROR_SUCCESS) return Fail(L"delete below " + args[0], status);
     status = RegDeleteKeyExW(root, subKey.c_str(), view, 0);
     return status == ERROR_SUCCESS ? 0 : Fail(L"delete " + args[0], status);
@@ -381,10 +374,9 @@ void DumpKey(HKEY handle, const std::wstring& path, REGSAM view) {
     }
     std::sort(subKeys.begin(), subKeys.end(), LessNoCase);
     for (const auto& name : subKeys) {
-        HKEY child;
-        if (RegOpenKeyExW(handle, name.c_str(), 0, KEY_READ | view, &child) != ERROR_SUCCESS) continue;
-        DumpKey(child, path + L"\\" + name, view);
-        RegCloseKey(child);
+        RegKey child;
+        if (RegOpenKeyExW(handle, name.c_str(), 0, KEY_READ | view, child.Receive()) != ERROR_SUCCESS) continue;
+        DumpKey(child.Get(), path + L"\\" + name, view);
     }
 }
 
@@ -392,27 +384,25 @@ int RegDump(REGSAM view, const Args& args) {
     HKEY root;
     std::wstring subKey;
     if (args.size() != 1 || !SplitKey(args[0], root, subKey)) return Usage();
-    HKEY handle;
-    LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | view, &handle);
+    RegKey handle;
+    LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | view, handle.Receive());
     if (status == ERROR_FILE_NOT_FOUND) {
         Out(L"missing");
         return 0;
     }
     if (status != ERROR_SUCCESS) return Fail(L"open " + args[0], status);
-    DumpKey(handle, args[0], view);
-    RegCloseKey(handle);
+    DumpKey(handle.Get(), args[0], view);
     return 0;
 }
 
 std::string ReadWholeFile(const std::wstring& path, bool& ok) {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ok = file != INVALID_HANDLE_VALUE;
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ok = file.Valid();
     if (!ok) return bytes;
     char buffer[65536];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
     return bytes;
 }
 
@@ -433,12 +423,12 @@ int RegImport(REGSAM view, const Args& args) {
         if (line.empty() || line[0] == L'#') continue;
         if (line.front() == L'[' && line.back() == L']') {
             key = line.substr(1, line.size() - 2);
-            HKEY root, handle;
+            HKEY root;
+            RegKey handle;
             std::wstring subKey;
             if (!SplitKey(key, root, subKey)) return Fail(L"bad key " + key, 0);
-            LONG status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &handle, nullptr);
+            LONG status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, handle.Receive(), nullptr);
             if (status != ERROR_SUCCESS) return Fail(L"create " + key, status);
-            RegCloseKey(handle);
             continue;
         }
         size_t equal = 0;
@@ -460,9 +450,10 @@ int RegImport(REGSAM view, const Args& args) {
 
 int WineDrives(const Args& args) {
     const wchar_t* subKey = L"Software\\Wine\\Drives";
-    HKEY handle;
+    RegKey key;
     LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
-                                  &handle, nullptr);
+                                  key.Receive(), nullptr);
+    HKEY handle = key.Get();
     if (status != ERROR_SUCCESS) return Fail(L"open Wine drives", status);
     std::vector<std::wstring> old;
     for (DWORD index = 0;; ++index) {
@@ -474,15 +465,11 @@ int WineDrives(const Args& args) {
     for (const auto& name : old) RegDeleteValueW(handle, name.c_str());
     for (const auto& arg : args) {
         size_t equal = arg.find(L'=');
-        if (equal == std::wstring::npos) {
-            RegCloseKey(handle);
-            return Usage();
-        }
+        if (equal == std::wstring::npos) return Usage();
         std::wstring name = arg.substr(0, equal), type = arg.substr(equal + 1);
         RegSetValueExW(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(type.c_str()),
                        static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t)));
     }
-    RegCloseKey(handle);
     return 0;
 }
 
@@ -500,8 +487,8 @@ std::wstring AttributeLetters(DWORD attributes) {
 
 void ListTree(const std::wstring& folder, const std::wstring& relative, std::vector<std::wstring>& lines) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
+    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (!find.Valid()) return;
     do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -513,8 +500,7 @@ void ListTree(const std::wstring& folder, const std::wstring& relative, std::vec
         if (folderEntry && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             ListTree(folder + L"\\" + name, path, lines);
         }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &data));
 }
 
 int Tree(const Args& args) {
@@ -575,14 +561,13 @@ int Windows(const Args& args) {
 
 template <class Visit>
 void ForEachProcess(Visit visit) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid()) return;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+    for (BOOL ok = Process32FirstW(snapshot.Get(), &entry); ok; ok = Process32NextW(snapshot.Get(), &entry)) {
         visit(entry);
     }
-    CloseHandle(snapshot);
 }
 
 int Procs(const Args& args) {
@@ -599,11 +584,10 @@ int Kill(const Args& args) {
         bool named = false;
         for (const auto& name : args) named = named || EqualNoCase(entry.szExeFile, name);
         if (entry.th32ProcessID == self || !named) return;
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        if (process == nullptr) return;
-        if (TerminateProcess(process, 1)) ++count;
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
+        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process.Valid()) return;
+        if (TerminateProcess(process.Get(), 1)) ++count;
+        WaitForSingleObject(process.Get(), 5000);
     });
     Out(L"killed " + std::to_wstring(count));
     return 0;
@@ -666,20 +650,17 @@ int Close(const Args& args) {
 
 int Svc(const Args& args) {
     if (args.size() != 1) return Usage();
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (manager == nullptr) return Fail(L"service manager", GetLastError());
-    SC_HANDLE service = OpenServiceW(manager, args[0].c_str(), SERVICE_QUERY_STATUS);
-    if (service == nullptr) {
+    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager.Valid()) return Fail(L"service manager", GetLastError());
+    ServiceHandle service(OpenServiceW(manager.Get(), args[0].c_str(), SERVICE_QUERY_STATUS));
+    if (!service.Valid()) {
         DWORD error = GetLastError();
-        CloseServiceHandle(manager);
         if (error != ERROR_SERVICE_DOES_NOT_EXIST) return Fail(L"open " + args[0], error);
         Out(L"missing");
         return 0;
     }
     SERVICE_STATUS status = {};
-    BOOL ok = QueryServiceStatus(service, &status);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
+    BOOL ok = QueryServiceStatus(service.Get(), &status);
     if (!ok) return Fail(L"status of " + args[0], GetLastError());
     static const wchar_t* const kStates[] = {L"unknown", L"stopped", L"start_pending", L"stop_pending",
                                              L"running", L"continue_pending", L"pause_pending", L"paused"};
