@@ -84,10 +84,10 @@ TEST_F(CleanupTest, AFileThatCannotBeDeletedDoesNotKeepTheOther) {
 
 TEST_F(CleanupTest, NothingIsDeletedWithoutTheKnownFolderOrThroughALink) {
     files().WriteFile(kSuite + L"\\HDD.dat", "x");
-    machine->knownFolders().failures[CSIDL_COMMON_APPDATA] = E_INVALIDARG;
+    machine->faults().FailForPath("SHGetFolderPathW", L"C:\\ProgramData", E_INVALIDARG);
     DeleteHddAndVideoFolderFiles();
     EXPECT_TRUE(files().Exists(kSuite + L"\\HDD.dat"));
-    machine->knownFolders().failures.clear();
+    machine->faults().Clear();
     files().WriteFile(L"E:\\Elsewhere\\HDD.dat", "x");
     files().Remove(kSuite);
     files().MakeLink(kSuite, L"E:\\Elsewhere");

@@ -98,7 +98,7 @@ TEST_F(MirrorTest, SubTreeIsDoneBeforeTheNextEntryInListingOrder) {
 TEST_F(MirrorTest, FailedKnownFolderLookupDoesNothing) {
     files().WriteFile(kSuite + L"\\a.txt", "x");
     files().WriteFile(kWorkspace + L"\\tw2\\ViewData.xml", "x");
-    machine->knownFolders().failures[CSIDL_COMMON_APPDATA] = E_FAIL;
+    machine->faults().FailForPath("SHGetFolderPathW", L"C:\\ProgramData", E_FAIL);
     env.CopySuiteDataToWorkspace(L"");
     env.CopyParlunetCommonDataToWorkspace(L"");
     EXPECT_TRUE(machine->calls().empty());

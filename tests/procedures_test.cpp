@@ -263,7 +263,7 @@ TEST_F(ProceduresTest, WorkspaceIsDeletedWhateverTheRestoreAchieved) {
     registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 5);
     RunCommand(L"/get");
     registry().Restrict(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0);
-    machine->knownFolders().failures[CSIDL_COMMON_APPDATA] = E_FAIL;
+    machine->faults().FailForPath("SHGetFolderPathW", L"C:\\ProgramData", E_FAIL);
     RunCommand(L"/set");
     EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
     EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));

@@ -21,7 +21,6 @@ struct Node {
     std::wstring linkTarget;  // a link: the absolute path it points to
     DWORD reparseTag = 0;
     bool inUse = false;       // held open by another program without sharing
-    int openHandles = 0;      // open through CreateFileW
     std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
     uint64_t writeTime = 0;
     Node* parent = nullptr;

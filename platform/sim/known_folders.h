@@ -11,7 +11,6 @@ namespace sim {
 struct KnownFolders {
     KnownFolders();
     std::map<int, std::wstring> paths;  // by CSIDL number
-    std::map<int, HRESULT> failures;    // a look-up that fails with this result
 };
 
 // The result of a look-up whose folder does not exist: the platform error "path not found" as a

@@ -136,10 +136,6 @@ BOOL CloseHandle(HANDLE handle) {
     Machine& machine = Machine::Current();
     for (auto kind : {sim::HandleKind::Token, sim::HandleKind::Process, sim::HandleKind::Snapshot,
                       sim::HandleKind::File, sim::HandleKind::Mutex}) {
-        if (kind == sim::HandleKind::File) {
-            auto file = machine.FindHandle<sim::OpenFile>(handle, kind);
-            if (file) file->node->openHandles--;
-        }
         if (kind == sim::HandleKind::Mutex) {
             auto name = machine.FindHandle<std::wstring>(handle, kind);
             if (name && !name->empty() && --machine.namedObjects[*name] == 0) machine.namedObjects.erase(*name);

@@ -6,8 +6,6 @@
 // Value data are stored exactly as given; text written by the host holds host WCHARs (4 bytes).
 // (The platform, given string data whose last character is not NUL, also stores the character
 // that follows the data in the caller's memory when that one is NUL; that is not modelled.)
-// Chosen failures (Faults) name a key by its full path, "HKEY_LOCAL_MACHINE\SOFTWARE\X", and a
-// value by the key's path, "|" and the value name (RegQueryValueExW, RegSetValueExW).
 #pragma once
 
 #include <cstdint>
@@ -36,7 +34,6 @@ struct RegNode {
     HKEY root = nullptr;           // the predefined root the key lies below
     REGSAM granted = kAllKeyRights;  // what an opening may ask for
     bool deleted = false;          // removed from the tree; handles to it see ERROR_KEY_DELETED
-    int openHandles = 0;           // handles opened on it through RegOpenKeyExW or RegCreateKeyExW
 
     std::shared_ptr<RegNode> Subkey(const std::wstring& subkeyName) const;
     RegValue* Value(const std::wstring& valueName);

@@ -85,7 +85,6 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     Machine& machine = Machine::Current();
     if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-    if (DWORD error = machine.faults().Check("FindFirstFileW", pattern)) return Fail(error, INVALID_HANDLE_VALUE);
     std::wstring text(pattern);
     // An empty name matches nothing in a folder that exists.
     if (EndsWithSeparator(text)) return Fail(FolderError(text, ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
@@ -118,7 +117,6 @@ BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) {
     Machine& machine = Machine::Current();
     auto state = machine.FindHandle<FindState>(find, sim::HandleKind::Find);
     if (!state) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (DWORD error = machine.faults().Check("FindNextFileW")) return Fail(error, FALSE);
     if (state->next >= state->entries.size()) return Fail(ERROR_NO_MORE_FILES, FALSE);
     const auto& entry = state->entries[state->next++];
     sim::FillFindData(*entry.first, entry.second, data);
@@ -134,7 +132,6 @@ BOOL FindClose(HANDLE find) {
 DWORD GetFileAttributesW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
-    if (DWORD error = machine.faults().Check("GetFileAttributesW", path)) return Fail(error, INVALID_FILE_ATTRIBUTES);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, INVALID_FILE_ATTRIBUTES);
     if (!found.node) return Fail(found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
@@ -142,13 +139,17 @@ DWORD GetFileAttributesW(LPCWSTR path) {
     return found.node->attributes;
 }
 
+// Opens an existing file (OPEN_EXISTING), makes a new one (CREATE_NEW) or either (CREATE_ALWAYS,
+// emptying an existing file); other dispositions are not modelled.
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags,
                    HANDLE) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-    if (DWORD error = machine.faults().Check("CreateFileW", path)) return Fail(error, INVALID_HANDLE_VALUE);
+    if (disposition != OPEN_EXISTING && disposition != CREATE_NEW && disposition != CREATE_ALWAYS) {
+        return Fail(ERROR_CALL_NOT_IMPLEMENTED, INVALID_HANDLE_VALUE);
+    }
     auto& files = machine.files();
-    sim::Lookup found = files.Resolve(path, (flags & FILE_FLAG_OPEN_REPARSE_POINT) == 0);
+    sim::Lookup found = files.Resolve(path, true);
     if (found.error) return Fail(found.error, INVALID_HANDLE_VALUE);
     if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
     bool write = (access & GENERIC_WRITE) != 0;
@@ -163,12 +164,12 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         if (write) {
             if (DWORD error = files.WriteError(found.drive)) return Fail(error, INVALID_HANDLE_VALUE);
         }
-        if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
+        if (disposition == CREATE_ALWAYS) {
             files.Reserve(found.drive, node->data.size(), 0);
             node->data.clear();
         }
     } else {
-        if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+        if (disposition == OPEN_EXISTING) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
         if (DWORD error = files.WriteError(found.drive)) return Fail(error, INVALID_HANDLE_VALUE);
         node = files.AddChild(found.parent, found.name, false);
         node->attributes = (flags & 0x7) ? (flags & 0x27) : FILE_ATTRIBUTE_ARCHIVE;
@@ -180,10 +181,9 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     open->canWrite = write;
     open->access = access;
     open->share = share;
-    node->openHandles++;
     sim::NoteOpen(*node, open);
     bool existed = found.node != nullptr;
-    machine.lastError = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    machine.lastError = existed && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
     return machine.AddHandle(sim::HandleKind::File, open);
 }
 

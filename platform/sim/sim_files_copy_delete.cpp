@@ -82,8 +82,6 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CopyFileW ") + from + L" -> " + to);
-    if (DWORD error = machine.faults().Check("CopyFileW", from)) return Fail(error, FALSE);
-    if (DWORD error = machine.faults().Check("CopyFileW", to)) return Fail(error, FALSE);
     sim::Lookup source = machine.files().Resolve(from, true);
     if (DWORD error = CheckCopySource(source)) return Fail(error, FALSE);
     sim::Lookup destination = machine.files().Resolve(to, true);
@@ -99,7 +97,6 @@ BOOL DeleteFileW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"DeleteFileW ") + path);
-    if (DWORD error = machine.faults().Check("DeleteFileW", path)) return Fail(error, FALSE);
     auto& files = machine.files();
     sim::Lookup found = files.Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
@@ -120,7 +117,6 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"MoveFileExW ") + from + L" -> " + to);
-    if (DWORD error = machine.faults().Check("MoveFileExW", to)) return Fail(error, FALSE);
     auto& files = machine.files();
     sim::Lookup source = files.Resolve(from, false);
     if (source.error) return Fail(source.error, FALSE);
@@ -154,7 +150,6 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"RemoveDirectoryW ") + path);
-    if (DWORD error = machine.faults().Check("RemoveDirectoryW", path)) return Fail(error, FALSE);
     auto& files = machine.files();
     sim::Lookup found = files.Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);

@@ -163,13 +163,6 @@ private:
     size_t at_ = 0;
 };
 
-bool AnyOpenBelow(const RegNode& node) {
-    for (const auto& child : node.subkeys) {
-        if (child->openHandles > 0 || AnyOpenBelow(*child)) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 }  // namespace sim
@@ -177,15 +170,15 @@ bool AnyOpenBelow(const RegNode& node) {
 using sim::Machine;
 
 // The file is made first, as the platform does: an existing file is refused before anything else
-// is looked at, and a failure after that (no privilege, a whole root, a full disk) leaves the new
-// file behind, empty.
+// is looked at, and a failure after that (no privilege, a full disk) leaves the new file behind,
+// empty. Saving a whole predefined root is not modelled.
 LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
     Machine& machine = Machine::Current();
     sim::OpenKey open;
     if (LONG error = sim::ResolveKey(key, open)) return error;
     if (file == nullptr) return ERROR_INVALID_PARAMETER;
+    if (open.node->parent == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
     machine.Log(std::wstring(L"RegSaveKeyW ") + file);
-    if (DWORD error = machine.faults().Check("RegSaveKeyW", file)) return static_cast<LONG>(error);
     auto& files = machine.files();
     sim::Lookup found = files.Resolve(file, true);
     if (found.error) return static_cast<LONG>(found.error);
@@ -194,7 +187,6 @@ LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
     if (DWORD error = files.WriteError(found.drive)) return static_cast<LONG>(error);
     auto node = files.AddChild(found.parent, found.name, false);
     if (!machine.token().Enabled(SE_BACKUP_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
-    if (open.node->parent == nullptr) return ERROR_ACCESS_DENIED;  // a whole root cannot be saved
     std::vector<uint8_t> tree(sim::kMagic, sim::kMagic + sim::kMagicSize);
     sim::PutTree(tree, *open.node);
     std::vector<uint8_t> bytes = sim::WrapInHive(tree);
@@ -204,15 +196,15 @@ LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
 }
 
 // The key keeps its identity (handles to it stay valid); its values and subkeys are replaced, and
-// handles to the old subkeys see ERROR_KEY_DELETED. Without REG_FORCE_RESTORE a subkey held open
-// refuses the restore.
+// handles to the old subkeys see ERROR_KEY_DELETED. Only a forced restore (REG_FORCE_RESTORE) of
+// a key below a predefined root is modelled.
 LONG RegRestoreKeyW(HKEY key, LPCWSTR file, DWORD flags) {
     Machine& machine = Machine::Current();
     sim::OpenKey open;
     if (LONG error = sim::ResolveKey(key, open)) return error;
     if (file == nullptr) return ERROR_INVALID_PARAMETER;
+    if (flags != REG_FORCE_RESTORE || open.node->parent == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
     machine.Log(std::wstring(L"RegRestoreKeyW ") + file);
-    if (DWORD error = machine.faults().Check("RegRestoreKeyW", file)) return static_cast<LONG>(error);
     sim::Lookup found = machine.files().Resolve(file, true);
     if (found.error) return static_cast<LONG>(found.error);
     if (!found.node) return found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
@@ -220,8 +212,6 @@ LONG RegRestoreKeyW(HKEY key, LPCWSTR file, DWORD flags) {
     if (found.node->inUse) return ERROR_SHARING_VIOLATION;
     if (!machine.token().Enabled(SE_RESTORE_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
     sim::RegNode& target = *open.node;
-    if (target.parent == nullptr) return ERROR_ACCESS_DENIED;  // a whole root cannot be replaced
-    if ((flags & REG_FORCE_RESTORE) == 0 && sim::AnyOpenBelow(target)) return ERROR_ACCESS_DENIED;
     sim::RegNode loaded;
     loaded.root = target.root;
     std::vector<uint8_t> tree;

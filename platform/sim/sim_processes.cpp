@@ -51,13 +51,15 @@ PROCESSENTRY32W EntryOf(const Process& process) {
     return entry;
 }
 
-BOOL ReadEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first, const char* operation) {
+BOOL ReadEntry(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first) {
     Machine& machine = Machine::Current();
     auto state = machine.FindHandle<Snapshot>(snapshot, HandleKind::Snapshot);
     if (!state) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (entry == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (entry->dwSize < sizeof(PROCESSENTRY32W)) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
-    if (DWORD error = machine.faults().Check(operation)) return Fail(error, FALSE);
+    if (first) {
+        if (DWORD error = machine.faults().Check("Process32FirstW")) return Fail(error, FALSE);
+    }
     if (first) state->next = 0;
     if (state->next >= state->entries.size()) return Fail(ERROR_NO_MORE_FILES, FALSE);
     *entry = state->entries[state->next++];
@@ -101,7 +103,6 @@ using sim::Machine;
 HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     Machine& machine = Machine::Current();
     machine.Log(L"OpenProcess " + std::to_wstring(processId) + L" " + sim::Hex(access) + (inherit ? L" inheritable" : L""));
-    if (DWORD error = machine.faults().Check("OpenProcess")) return sim::Fail(error, HANDLE(nullptr));
     auto process = machine.processes().Shared(processId);
     if (!process || (process->Ended(machine.clockMs) && process->openHandles == 0)) {
         return sim::Fail(ERROR_INVALID_PARAMETER, HANDLE(nullptr));
@@ -116,7 +117,6 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
     auto target = machine.FindHandle<sim::ProcessHandle>(handle, HandleKind::Process);
     if (!target) return sim::Fail(ERROR_INVALID_HANDLE, FALSE);
     if (!(target->access & PROCESS_TERMINATE)) return sim::Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (DWORD error = machine.faults().Check("TerminateProcess")) return sim::Fail(error, FALSE);
     sim::Process& process = *target->process;
     if (!process.canTerminate || process.terminated || process.Ended(machine.clockMs)) {
         return sim::Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -167,11 +167,11 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD) {
 }
 
 BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
-    return sim::ReadEntry(snapshot, entry, true, "Process32FirstW");
+    return sim::ReadEntry(snapshot, entry, true);
 }
 
 BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
-    return sim::ReadEntry(snapshot, entry, false, "Process32NextW");
+    return sim::ReadEntry(snapshot, entry, false);
 }
 
 DWORD GetTickCount() { return static_cast<DWORD>(Machine::Current().clockMs); }

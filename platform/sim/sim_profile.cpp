@@ -167,11 +167,15 @@ std::wstring ProfilePath(LPCWSTR file) {
     return L"C:\\Windows\\" + path;
 }
 
+// The profile functions open the file sharing reading and writing.
+constexpr DWORD kProfileShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
 // The text of a profile file; false when it is missing or cannot be read.
 bool ReadProfile(LPCWSTR file, ProfileText& profile) {
     if (file == nullptr || *file == 0) return false;
     Lookup found = Machine::Current().files().Resolve(ProfilePath(file), true);
-    if (found.error || !found.node || found.node->IsFolder() || found.node->inUse) return false;
+    if (found.error || !found.node || found.node->IsFolder()) return false;
+    if (SharingConflict(*found.node, GENERIC_READ, kProfileShare)) return false;
     profile = DecodeProfile(found.node->data);
     return true;
 }
@@ -314,14 +318,16 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR text, LPCW
     if (*file == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
     std::wstring path = sim::ProfilePath(file);
     machine.Log(L"WritePrivateProfileStringW " + path + L" [" + section + L"] " + (key ? key : L""));
-    if (DWORD error = machine.faults().Check("WritePrivateProfileStringW", path.c_str())) return Fail(error, FALSE);
+    if (DWORD error = machine.faults().Check("WritePrivateProfileStringW")) return Fail(error, FALSE);
     auto& files = machine.files();
     sim::Lookup found = files.Resolve(path, true);
     if (found.error) return Fail(found.error, FALSE);
     if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, FALSE);
     std::shared_ptr<sim::Node> node = found.node;
     if (node && node->IsFolder()) return Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (node && node->inUse) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    if (node && sim::SharingConflict(*node, GENERIC_READ | GENERIC_WRITE, sim::kProfileShare)) {
+        return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    }
     if (node && (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (DWORD error = files.WriteError(found.drive)) return Fail(error, FALSE);
 

@@ -47,18 +47,9 @@ bool SplitKeyPath(LPCWSTR path, std::vector<std::wstring>& names) {
     return true;
 }
 
-// Generic rights become the key rights they stand for; the view flags are dropped.
-REGSAM MapAccess(REGSAM access, REGSAM granted) {
-    const REGSAM kGenericRead = 0x80000000u, kGenericWrite = 0x40000000u, kGenericExecute = 0x20000000u,
-                 kGenericAll = 0x10000000u, kMaximumAllowed = 0x02000000u;
-    REGSAM mapped = access & ~(kGenericRead | kGenericWrite | kGenericExecute | kGenericAll | kMaximumAllowed |
-                               KEY_WOW64_32KEY | KEY_WOW64_64KEY);
-    if (access & (kGenericRead | kGenericExecute)) mapped |= KEY_READ;
-    if (access & kGenericWrite) mapped |= KEY_WRITE;
-    if (access & kGenericAll) mapped |= KEY_ALL_ACCESS;
-    if (access & kMaximumAllowed) mapped |= granted;
-    return mapped;
-}
+// The key rights asked for, the view flags dropped. Generic rights and MAXIMUM_ALLOWED are not
+// modelled: they are refused as rights no key grants.
+REGSAM KeyRights(REGSAM access) { return access & ~REGSAM(KEY_WOW64_32KEY | KEY_WOW64_64KEY); }
 
 std::shared_ptr<RegNode> NewNode(RegNode& parent, const std::wstring& name) {
     auto node = std::make_shared<RegNode>();
@@ -80,7 +71,6 @@ HKEY AddKeyHandle(const std::shared_ptr<RegNode>& node, REGSAM access) {
     auto open = std::make_shared<OpenKey>();
     open->node = node;
     open->access = access;
-    node->openHandles++;
     return reinterpret_cast<HKEY>(Machine::Current().AddHandle(HandleKind::Key, open));
 }
 
@@ -253,7 +243,6 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result)
     if (LONG error = sim::ResolveKey(key, parent)) return error;
     std::wstring path = sim::CallPath(*parent.node, subKey);
     machine.Log(L"RegOpenKeyExW " + path);
-    if (DWORD error = machine.faults().Check("RegOpenKeyExW", path.c_str())) return static_cast<LONG>(error);
     std::vector<std::wstring> names;
     if (!sim::SplitKeyPath(subKey, names)) return sim::kErrorBadPathname;
     if (names.empty() && machine.registry().Root(key)) {  // a root opened as itself
@@ -265,7 +254,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result)
         node = node->Subkey(name);
         if (!node) return ERROR_FILE_NOT_FOUND;
     }
-    REGSAM wanted = sim::MapAccess(access, node->granted);
+    REGSAM wanted = sim::KeyRights(access);
     if ((wanted & ~node->granted) != 0) return ERROR_ACCESS_DENIED;
     *result = sim::AddKeyHandle(node, wanted);
     return ERROR_SUCCESS;
@@ -282,7 +271,6 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
     if (LONG error = sim::ResolveKey(key, parent)) return error;
     std::wstring path = sim::CallPath(*parent.node, subKey);
     machine.Log(L"RegCreateKeyExW " + path);
-    if (DWORD error = machine.faults().Check("RegCreateKeyExW", path.c_str())) return static_cast<LONG>(error);
     std::vector<std::wstring> names;
     if (!sim::SplitKeyPath(subKey, names)) return sim::kErrorBadPathname;
     std::shared_ptr<RegNode> node = parent.node;
@@ -298,7 +286,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
         }
         node = child;
     }
-    REGSAM wanted = sim::MapAccess(access, node->granted);
+    REGSAM wanted = sim::KeyRights(access);
     if ((wanted & ~node->granted) != 0) return ERROR_ACCESS_DENIED;
     *result = sim::AddKeyHandle(node, wanted);
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
@@ -306,15 +294,11 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize) {
-    Machine& machine = Machine::Current();
     OpenKey open;
     if (LONG error = sim::ResolveKey(key, open)) return error;
     if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) return ERROR_INVALID_PARAMETER;
     if ((open.access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
     std::wstring name = valueName ? valueName : L"";
-    if (DWORD error = machine.faults().Check("RegQueryValueExW", (open.node->Path() + L"|" + name).c_str())) {
-        return static_cast<LONG>(error);
-    }
     const sim::RegValue* value = open.node->Value(name);
     if (value == nullptr) return ERROR_FILE_NOT_FOUND;
     DWORD size = static_cast<DWORD>(value->data.size());
@@ -338,9 +322,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
     if (data == nullptr && dataSize != 0) return sim::kErrorNoAccess;
     std::wstring name = valueName ? valueName : L"";
     machine.Log(L"RegSetValueExW " + open.node->Path() + L"|" + name);
-    if (DWORD error = machine.faults().Check("RegSetValueExW", (open.node->Path() + L"|" + name).c_str())) {
-        return static_cast<LONG>(error);
-    }
+    if (DWORD error = machine.faults().Check("RegSetValueExW")) return static_cast<LONG>(error);
     std::vector<uint8_t> bytes(data, data + dataSize);
     if (sim::RegValue* value = open.node->Value(name)) {
         value->type = type;
@@ -355,9 +337,5 @@ LONG RegCloseKey(HKEY key) {
     Machine& machine = Machine::Current();
     if (machine.registry().Root(key)) return ERROR_SUCCESS;
     HANDLE handle = reinterpret_cast<HANDLE>(key);
-    auto open = machine.FindHandle<OpenKey>(handle, sim::HandleKind::Key);
-    if (!open) return ERROR_INVALID_HANDLE;
-    open->node->openHandles--;
-    machine.CloseHandleOf(handle, sim::HandleKind::Key);
-    return ERROR_SUCCESS;
+    return machine.CloseHandleOf(handle, sim::HandleKind::Key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

@@ -10,8 +10,6 @@ namespace sim {
 namespace {
 
 constexpr DWORD kErrorInvalidAddress = 487;            // ERROR_INVALID_ADDRESS
-constexpr DWORD kErrorDatabaseDoesNotExist = 1065;     // ERROR_DATABASE_DOES_NOT_EXIST
-constexpr DWORD kRpcServerUnavailable = 1722;          // RPC_S_SERVER_UNAVAILABLE
 constexpr DWORD kServiceWin32OwnProcess = 0x00000010;  // SERVICE_WIN32_OWN_PROCESS
 constexpr DWORD kServiceAcceptStop = 0x00000001;       // SERVICE_ACCEPT_STOP
 
@@ -67,15 +65,11 @@ std::shared_ptr<Service> Services::Shared(const std::wstring& name) {
 using sim::HandleKind;
 using sim::Machine;
 
-// Only the local machine ("" or null) and its active database ("ServicesActive" or null).
+// Only the local machine and its active database (both null) are modelled.
 SC_HANDLE OpenSCManagerW(LPCWSTR machineName, LPCWSTR database, DWORD access) {
     Machine& machine = Machine::Current();
     machine.Log(L"OpenSCManagerW " + sim::Hex(access));
-    if (machineName != nullptr && machineName[0] != 0) return sim::Fail(sim::kRpcServerUnavailable, SC_HANDLE(nullptr));
-    if (database != nullptr && !sim::SameName(database, L"ServicesActive")) {
-        return sim::Fail(sim::kErrorDatabaseDoesNotExist, SC_HANDLE(nullptr));
-    }
-    if (DWORD error = machine.faults().Check("OpenSCManagerW")) return sim::Fail(error, SC_HANDLE(nullptr));
+    if (machineName != nullptr || database != nullptr) return sim::Fail(ERROR_CALL_NOT_IMPLEMENTED, SC_HANDLE(nullptr));
     auto& services = machine.services();
     if (access & ~services.managerGrantable) return sim::Fail(ERROR_ACCESS_DENIED, SC_HANDLE(nullptr));
     services.managerOpenedWith.push_back(access);
@@ -90,7 +84,6 @@ SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR name, DWORD access) {
     }
     if (name == nullptr) return sim::Fail(sim::kErrorInvalidAddress, SC_HANDLE(nullptr));
     machine.Log(L"OpenServiceW " + std::wstring(name) + L" " + sim::Hex(access));
-    if (DWORD error = machine.faults().Check("OpenServiceW", name)) return sim::Fail(error, SC_HANDLE(nullptr));
     auto service = machine.services().Shared(name);
     if (!service) return sim::Fail(ERROR_SERVICE_DOES_NOT_EXIST, SC_HANDLE(nullptr));
     if (access & ~service->grantable) return sim::Fail(ERROR_ACCESS_DENIED, SC_HANDLE(nullptr));
@@ -110,7 +103,6 @@ BOOL ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
     machine.Log(L"ControlService " + service.name + L" " + std::to_wstring(control));
     if (control != SERVICE_CONTROL_STOP) return sim::Fail(ERROR_INVALID_SERVICE_CONTROL, FALSE);
     if (!(ref->access & SERVICE_STOP)) return sim::Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (DWORD error = machine.faults().Check("ControlService", service.name.c_str())) return sim::Fail(error, FALSE);
     if (DWORD refusal = sim::StopRefusal(service)) {
         sim::Report(service, status);
         return sim::Fail(refusal, FALSE);

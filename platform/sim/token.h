@@ -1,8 +1,8 @@
 // The simulated process token and its privileges.
 //
-// A fresh machine runs elevated: its token holds the privileges of an administrator, among them
-// SeBackupPrivilege and SeRestorePrivilege, held but not enabled. Tests take a privilege away
-// (Hold(name, false)) to see what the platform does for a token that does not hold it.
+// A fresh machine runs elevated: its token holds SeBackupPrivilege and SeRestorePrivilege, held
+// but not enabled. Tests take a privilege away (Hold(name, false)) to see what the platform does
+// for a token that does not hold it. The local system knows those two privileges by name.
 #pragma once
 
 #include <map>
@@ -20,14 +20,12 @@ struct PrivilegeState {
 struct Token {
     Token();
 
-    // The identifier of a privilege name (without regard to case), as the local system knows it;
-    // false for a name it does not know.
+    // The identifier of a privilege name (without regard to case); false for a name the local
+    // system does not know.
     static bool Lookup(const std::wstring& name, LUID& luid);
 
     // Control interface for tests, by privilege name.
     void Hold(const std::wstring& name, bool held);  // a privilege that is not held is not enabled
-    void Enable(const std::wstring& name, bool enabled);  // only a held privilege can be enabled
-    bool Holds(const std::wstring& name) const;
     bool Enabled(const std::wstring& name) const;
 
     std::map<DWORD, PrivilegeState> privileges;  // by the LowPart of the identifier

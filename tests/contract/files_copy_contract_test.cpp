@@ -75,3 +75,69 @@ TEST_F(ContractTest, FindFirstFileListsHiddenAndSystemFiles) {
     EXPECT_EQ(attributes & kVisible, DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(DeleteFileW(Path(L"h").c_str())) << "hidden and system files are deleted like the others";
 }
+
+// A copy opens its source for reading and its destination for writing: a handle already open on
+// either that does not share that access makes the copy fail, as does a copy onto itself.
+TEST_F(ContractTest, CopyFileFollowsTheSharingOfFilesHeldOpen) {
+    const std::wstring src = Path(L"src"), dst = Path(L"dst");
+    ASSERT_TRUE(WriteBytes(src, "new"));
+    ASSERT_TRUE(WriteBytes(dst, "old"));
+    {
+        KernelHandle reader(CreateFileW(src.c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader.Valid());
+        EXPECT_FALSE(CopyFileW(src.c_str(), dst.c_str(), FALSE)) << "reading not shared";
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    }
+    {
+        KernelHandle writer(CreateFileW(dst.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer.Valid());
+        EXPECT_FALSE(CopyFileW(src.c_str(), dst.c_str(), FALSE)) << "writing not shared";
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+        EXPECT_FALSE(DeleteFileW(dst.c_str()));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    }
+    {
+        KernelHandle held(CreateFileW(src.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
+        EXPECT_FALSE(CopyFileW(src.c_str(), Path(L"other").c_str(), FALSE)) << "held without sharing";
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(GetFileAttributesW(Path(L"other").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_FALSE(CopyFileW(dst.c_str(), dst.c_str(), FALSE));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadBytes(dst), "old");
+}
+
+TEST_F(ContractTest, CopyFileFailsOnFoldersAndMissingEntries) {
+    ASSERT_TRUE(WriteBytes(Path(L"src"), "x"));
+    ASSERT_TRUE(CreateDirectoryW(Path(L"folder").c_str(), nullptr));
+    struct Case {
+        const wchar_t* from;
+        const wchar_t* to;
+        DWORD error;
+    } cases[] = {{L"folder", L"copy", ERROR_ACCESS_DENIED}, {L"src", L"folder", ERROR_ACCESS_DENIED},
+                 {L"missing", L"copy", ERROR_FILE_NOT_FOUND}, {L"src", L"missing\\copy", ERROR_PATH_NOT_FOUND}};
+    for (const Case& c : cases) {
+        EXPECT_FALSE(CopyFileW(Path(c.from).c_str(), Path(c.to).c_str(), FALSE)) << c.from << L" -> " << c.to;
+        EXPECT_EQ(GetLastError(), c.error) << c.from << " -> " << c.to;
+    }
+}
+
+TEST_F(ContractTest, AHiddenFileIsReplacedOnlyByAHiddenOneAndTheCopyKeepsTheWriteTime) {
+    ASSERT_TRUE(WriteBytes(Path(L"plain"), "p"));
+    ASSERT_TRUE(WriteBytes(Path(L"hidden"), "h"));
+    ASSERT_TRUE(WriteBytes(Path(L"dst"), "d"));
+    ASSERT_TRUE(SetFileAttributesW(Path(L"hidden").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(Path(L"dst").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_FALSE(CopyFileW(Path(L"plain").c_str(), Path(L"dst").c_str(), FALSE));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadBytes(Path(L"dst")), "d");
+    EXPECT_TRUE(CopyFileW(Path(L"hidden").c_str(), Path(L"dst").c_str(), FALSE));
+    EXPECT_EQ(ReadBytes(Path(L"dst")), "h");
+    WIN32_FIND_DATAW source, copy;
+    FindHandle sourceFind(FindFirstFileW(Path(L"hidden").c_str(), &source));
+    FindHandle copyFind(FindFirstFileW(Path(L"dst").c_str(), &copy));
+    ASSERT_TRUE(sourceFind.Valid() && copyFind.Valid());
+    EXPECT_EQ(copy.ftLastWriteTime.dwLowDateTime, source.ftLastWriteTime.dwLowDateTime);
+    EXPECT_EQ(copy.ftLastWriteTime.dwHighDateTime, source.ftLastWriteTime.dwHighDateTime);
+}

@@ -2,6 +2,10 @@
 // works below its own scratch key HKEY_CURRENT_USER\Software\MovendoContract\<test>.
 #include "contract.h"
 
+#ifndef _WIN32
+#include "platform/sim/registry.h"
+#endif
+
 namespace {
 
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
@@ -180,15 +184,68 @@ TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
     SetNumber(key, L"N", 9);
     SetNumber(key, L"AddedLater", 3);
     RegKey(Create(L"NewSub"));
+    RegKey oldSub(Create(L"Sub", KEY_QUERY_VALUE));
     EXPECT_EQ(RegRestoreKeyW(key, file.c_str(), REG_FORCE_RESTORE), ERROR_SUCCESS);
     if (RunningUnderWine()) {
         EXPECT_EQ(Number(key, L"N"), 9u) << "known gap: Wine's RegRestoreKeyW changes nothing";
     } else {
-        EXPECT_EQ(Number(key, L"N"), 1u);
+        EXPECT_EQ(Number(key, L"N"), 1u) << "the key's own handle stays valid";
         EXPECT_EQ(Number(key, L"AddedLater"), 0xDEADBEEFu);
         EXPECT_FALSE(Exists(L"NewSub"));
         EXPECT_TRUE(Exists(L"Sub"));
+        DWORD value = 0, size = sizeof value;
+        EXPECT_EQ(RegQueryValueExW(oldSub.Get(), L"M", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+                  ERROR_KEY_DELETED)
+            << "a handle to a subkey that was replaced";
     }
+}
+
+TEST_F(RegistryContractTest, RestoreRefusesACutHiveFileAndLeavesTheKey) {
+    ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+    RegKey holder(Create(L""));
+    HKEY key = holder.Get();
+    SetNumber(key, L"N", 1);
+    ASSERT_EQ(RegSaveKeyW(key, Path(L"key.dat").c_str(), nullptr), ERROR_SUCCESS);
+    std::string hive = ReadBytes(Path(L"key.dat"));
+    SetNumber(key, L"N", 9);
+    // The base block alone, and the base block with the start of the first bin.
+    for (size_t length : {size_t(4096), size_t(4096 + 100)}) {
+        ASSERT_TRUE(WriteBytes(Path(L"cut.dat"), hive.substr(0, length)));
+        LONG status = RegRestoreKeyW(key, Path(L"cut.dat").c_str(), REG_FORCE_RESTORE);
+        if (!RunningUnderWine()) {
+            EXPECT_NE(status, ERROR_SUCCESS) << length;
+        }
+        EXPECT_EQ(Number(key, L"N"), 9u) << length;
+    }
+    if (RunningUnderWine()) GTEST_SKIP() << "known gap (Wine): RegRestoreKeyW is a stub that accepts any file";
+}
+
+TEST_F(RegistryContractTest, HandleToADeletedKeyReportsItDeleted) {
+    RegKey sub(Create(L"Sub"));
+    SetNumber(sub.Get(), L"N", 1);
+#ifdef _WIN32
+    ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, Key().c_str()), ERROR_SUCCESS);
+#else
+    sim::Machine::Current().registry().DeleteTree(HKEY_CURRENT_USER, Key());
+#endif
+    DWORD value = 1, size = sizeof value;
+    EXPECT_EQ(RegQueryValueExW(sub.Get(), L"N", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_KEY_DELETED);
+    EXPECT_EQ(RegSetValueExW(sub.Get(), L"N", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+              ERROR_KEY_DELETED);
+    EXPECT_FALSE(Exists(L"Sub"));
+}
+
+TEST_F(RegistryContractTest, TokenOpenedWithoutTheRightToAdjustCannotBeAdjusted) {
+    KernelHandle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()));
+    TOKEN_PRIVILEGES wanted = {};
+    wanted.PrivilegeCount = 1;
+    ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &wanted.Privileges[0].Luid));
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    EXPECT_FALSE(AdjustTokenPrivileges(token.Get(), FALSE, &wanted, sizeof wanted, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(RegistryContractTest, HiveSaveNeedsTheBackupPrivilegeEnabledAndLeavesAnEmptyFileWithout) {
