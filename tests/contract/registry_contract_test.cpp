@@ -70,6 +70,12 @@ protected:
         return RegOpenKeyExW(HKEY_CURRENT_USER, Key(below).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS;
     }
 
+    // Saving and restoring hive files needs both privileges enabled.
+    void EnableHivePrivileges() {
+        ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
+        ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+    }
+
     std::wstring scratch_;
 };
 
@@ -164,8 +170,7 @@ TEST_F(RegistryContractTest, PrivilegesAreLookedUpByNameAndEnabledOnTheToken) {
 }
 
 TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
-    ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
-    ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+    ASSERT_NO_FATAL_FAILURE(EnableHivePrivileges());
     RegKey holder(Create(L""));
     HKEY key = holder.Get();
     SetNumber(key, L"N", 1);
@@ -201,8 +206,7 @@ TEST_F(RegistryContractTest, SavedHiveRestoresTheWholeKey) {
 }
 
 TEST_F(RegistryContractTest, RestoreRefusesACutHiveFileAndLeavesTheKey) {
-    ASSERT_EQ(SetPrivilege(SE_BACKUP_NAME, true), DWORD(ERROR_SUCCESS));
-    ASSERT_EQ(SetPrivilege(SE_RESTORE_NAME, true), DWORD(ERROR_SUCCESS));
+    ASSERT_NO_FATAL_FAILURE(EnableHivePrivileges());
     RegKey holder(Create(L""));
     HKEY key = holder.Get();
     SetNumber(key, L"N", 1);
@@ -273,4 +277,53 @@ TEST_F(RegistryContractTest, RestoreFromAMissingFileFailsAndLeavesTheKey) {
         EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
     }
     EXPECT_EQ(Number(key, L"N"), 1u);
+}
+
+#ifdef _WIN32
+namespace {
+
+// Gives a key an empty access list (it grants nothing), or, with `grant` set, none at all (it
+// grants everything). The key's owner may always change its access list.
+LONG SetKeyAccessList(const std::wstring& path, bool grant) {
+    RegKey key;
+    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, key.Receive());
+    if (status != ERROR_SUCCESS) return status;
+    ACL empty;
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeAcl(&empty, sizeof empty, ACL_REVISION) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, grant ? nullptr : &empty, FALSE)) {
+        return static_cast<LONG>(GetLastError());
+    }
+    return RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &descriptor);
+}
+
+}  // namespace
+#endif
+
+TEST_F(RegistryContractTest, KeyThatGrantsNothingCannotBeOpenedNorGetKeysCreatedBelowIt) {
+    RegKey(Create(L"Locked\\Inside"));
+#ifdef _WIN32
+    ASSERT_EQ(SetKeyAccessList(Key(L"Locked"), false), ERROR_SUCCESS);
+#else
+    sim::Machine::Current().registry().Restrict(HKEY_CURRENT_USER, Key(L"Locked"), 0);
+#endif
+    HKEY key = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x1234));
+    LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, Key(L"Locked").c_str(), 0, KEY_QUERY_VALUE, &key);
+    RegKey holder(opened == ERROR_SUCCESS ? key : nullptr);
+    LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, Key(L"Locked\\New").c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_SET_VALUE, nullptr, holder.Receive(), nullptr);
+    holder.Reset();
+    bool inside = Exists(L"Locked\\Inside");  // reaching a key below is not opening the one above
+#ifdef _WIN32
+    EXPECT_EQ(SetKeyAccessList(Key(L"Locked"), true), ERROR_SUCCESS);
+#endif
+    EXPECT_EQ(opened, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_TRUE(inside);
+    if (created == ERROR_SUCCESS && RunningUnderWine()) {
+        GTEST_SKIP() << "known gap (Wine): a key is created below one that grants nothing";
+    }
+    EXPECT_EQ(created, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Exists(L"Locked\\New"));
 }
