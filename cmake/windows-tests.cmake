@@ -21,6 +21,7 @@ add_executable(contract_tests ${CONTRACT_TEST_SOURCES})
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(contract_tests PRIVATE ${MOVENDO_TEST_PROGRAM_OPTIONS})
 target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ${WIN_LINK_STATIC})
+target_precompile_headers(contract_tests PRIVATE <gtest/gtest.h>)
 
 # Console programs of the bench.
 function(movendo_bench_program name)

@@ -82,6 +82,10 @@ EOF
     BENCH_C="$WINEPREFIX/drive_c"
     BENCH_RUN="$BENCH_C/bench/run"
 
+    # The usual layout before the server starts (the prepared prefix holds its types): the first
+    # case needs no restart.
+    bench_link_drives "${BENCH_DEFAULT_LAYOUT[@]}"
+    echo "${BENCH_DEFAULT_LAYOUT[*]}" >"$BENCH_ROOT/layout"
     bench_start_server
     mkdir -p "$BENCH_RUN"
 

@@ -103,6 +103,7 @@ BENCH_SHARED_FOLDERS=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/
 bench_template() {
     local version stamp="$BENCH_TEMPLATE/movendo-wine-version" started=$SECONDS
     version=$("$WINE64" --version) || bench_die "cannot run $WINE64 (run scripts/setup)"
+    version="$version, drives ${BENCH_DEFAULT_LAYOUT[*]}"
     mkdir -p "$(dirname "$BENCH_TEMPLATE")"
     (
         flock 9
@@ -112,6 +113,11 @@ bench_template() {
         mkdir -p "$new"
         (cd "$new" && WINEPREFIX="$new" exec "$WINE64" wineboot -i >"$new.log" 2>&1 </dev/null) ||
             bench_die "wineboot failed: $(tail -5 "$new.log")"
+        local drive
+        for drive in "${BENCH_DEFAULT_LAYOUT[@]}"; do
+            (cd "$new" && WINEPREFIX="$new" exec "$WINE64" reg add 'HKLM\Software\Wine\Drives' /v "${drive%%:*}:" \
+                /d "${drive#*:}" /f /reg:64 >>"$new.log" 2>&1 </dev/null) || bench_die "cannot set the type of ${drive%%:*}:"
+        done
         WINEPREFIX="$new" "$WINESERVER" -w
         rm -f "$new/dosdevices/z:"
         echo "$version" >"$new/$(basename "$stamp")"
@@ -192,26 +198,8 @@ bench_stop_server() {
 bench_layout() {
     local want="$*"
     if [ "$(cat "$BENCH_ROOT/layout" 2>/dev/null)" != "$want" ]; then
-        local link drive letter rest type target
-        local values=()
-        for link in "$WINEPREFIX"/dosdevices/?:; do
-            [ "$(basename "$link")" = c: ] || rm -f "$link"
-        done
-        for drive in "$@"; do
-            letter=${drive%%:*}
-            rest=${drive#*:}
-            type=${rest%!}
-            if [ "$rest" != "$type" ]; then
-                target="$BENCH_ROOT/drives/$letter.absent"
-                rm -rf "$target"
-            else
-                target="$BENCH_ROOT/drives/$letter"
-                mkdir -p "$target"
-            fi
-            ln -s "$target" "$WINEPREFIX/dosdevices/$letter:"
-            values+=("$letter:=$type")
-        done
-        helper winedrives "${values[@]}" >/dev/null || bench_die "cannot set the drive types"
+        bench_link_drives "$@"
+        helper winedrives "${BENCH_DRIVE_TYPES[@]}" >/dev/null || bench_die "cannot set the drive types"
         bench_stop_server
         bench_start_server
         echo "$want" >"$BENCH_ROOT/layout"
@@ -225,8 +213,33 @@ bench_layout() {
     rm -rf "$BENCH_C/mvtemp" "$BENCH_C/mvtempbk"
 }
 
-# The layout of most tests: two fixed drives.
-bench_default_layout() { bench_layout d:hd e:hd; }
+# bench_link_drives DRIVE...: the drive letters of bench_layout linked to their folders; their
+# types, as "helper winedrives" takes them, in BENCH_DRIVE_TYPES.
+bench_link_drives() {
+    local link drive letter rest type target
+    BENCH_DRIVE_TYPES=()
+    for link in "$WINEPREFIX"/dosdevices/?:; do
+        [ "$(basename "$link")" = c: ] || rm -f "$link"
+    done
+    for drive in "$@"; do
+        letter=${drive%%:*}
+        rest=${drive#*:}
+        type=${rest%!}
+        if [ "$rest" != "$type" ]; then
+            target="$BENCH_ROOT/drives/$letter.absent"
+            rm -rf "$target"
+        else
+            target="$BENCH_ROOT/drives/$letter"
+            mkdir -p "$target"
+        fi
+        ln -s "$target" "$WINEPREFIX/dosdevices/$letter:"
+        BENCH_DRIVE_TYPES+=("$letter:=$type")
+    done
+}
+
+# The layout of most tests: two fixed drives. The prepared prefix holds their types already.
+BENCH_DEFAULT_LAYOUT=(d:hd e:hd)
+bench_default_layout() { bench_layout "${BENCH_DEFAULT_LAYOUT[@]}"; }
 
 # Every entry named mvtemp or mvtempbk in the root of C: and of the bench drives, as
 # "D:\mvtemp" words in letter order.

@@ -11,11 +11,8 @@ SUITE_KEYS=(
 )
 
 clear_registry() {
-    local key
-    for key in "${SUITE_KEYS[@]}"; do
-        helper regdel32 "$key" >/dev/null || fail "cannot remove $key (32-bit view)"
-        helper regdel64 "$key" >/dev/null || fail "cannot remove $key (64-bit view)"
-    done
+    helper regdel32 "${SUITE_KEYS[@]}" >/dev/null || fail "cannot remove the suite's keys (32-bit view)"
+    helper regdel64 "${SUITE_KEYS[@]}" >/dev/null || fail "cannot remove the suite's keys (64-bit view)"
 }
 
 import32() {  # import32 TEXT: regdump32 lines into the 32-bit view

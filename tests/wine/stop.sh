@@ -95,24 +95,30 @@ reset_suite() {
     done
 }
 
-window_count() {  # window_count "class|title": top-level windows of exactly that class and title
-    helper windows | awk -F'\t' -v class="${1%%|*}" -v title="${1#*|}" '$2 == class && $3 == title' | wc -l
+# Counts in one listing of "helper windows" or "helper procs", so that checks of several windows
+# or processes at one moment take one helper run.
+windows_in() {  # windows_in LISTING "class|title": top-level windows of exactly that class and title
+    awk -F'\t' -v class="${2%%|*}" -v title="${2#*|}" '$2 == class && $3 == title' <<<"$1" | wc -l
+}
+processes_in() {  # processes_in LISTING NAME
+    awk -F'\t' -v name="$2" 'tolower($2) == tolower(name)' <<<"$1" | wc -l
 }
 
-process_count() {  # process_count NAME
-    helper procs | awk -F'\t' -v name="$1" 'tolower($2) == tolower(name)' | wc -l
-}
+window_count() { windows_in "$(helper windows)" "$1"; }
+process_count() { processes_in "$(helper procs)" "$1"; }
 
 expect_windows() {  # expect_windows COUNT WHAT "class|title"...
-    local count=$1 what=$2 entry
+    local count=$1 what=$2 entry listing
     shift 2
-    for entry in "$@"; do expect_eq "$(window_count "$entry")" "$count" "$what: window [$entry]"; done
+    listing=$(helper windows)
+    for entry in "$@"; do expect_eq "$(windows_in "$listing" "$entry")" "$count" "$what: window [$entry]"; done
 }
 
 expect_processes() {  # expect_processes COUNT WHAT NAME...
-    local count=$1 what=$2 name
+    local count=$1 what=$2 name listing
     shift 2
-    for name in "$@"; do expect_eq "$(process_count "$name")" "$count" "$what: process $name"; done
+    listing=$(helper procs)
+    for name in "$@"; do expect_eq "$(processes_in "$listing" "$name")" "$count" "$what: process $name"; done
 }
 
 start_unrelated() {
@@ -171,6 +177,12 @@ case_two_owners_of_one_kind() {
     reset_suite
     start_window "${SUITE_WINDOWS[1]}"
     start_window "${SUITE_WINDOWS[1]}"
+    # The second start's wait is met by the first window: wait for both.
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [ "$(window_count "${SUITE_WINDOWS[1]}")" -ge 2 ] && break
+        sleep 0.2
+    done
     expect_eq "$(window_count "${SUITE_WINDOWS[1]}")" 2 "two windows of row 2 before the run"
     movendo /get
     expect_eq "$(window_count "${SUITE_WINDOWS[1]}")" 0 "both owners ended"
