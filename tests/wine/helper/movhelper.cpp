@@ -1,4 +1,4 @@
-// movhelper: seeds and reads state inside a Wine prefix for the bench, one process for what would
+// movhelper: seeds and reads state inside a Wine prefix for the rig, one process for what would
 // otherwise take many `wine reg` or `wine cmd` starts. Text in and out is UTF-8; every command
 // prints its result on standard output and exits 0 on success, 1 on a failure it names on
 // standard error, 2 on a usage error.
