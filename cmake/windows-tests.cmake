@@ -21,9 +21,10 @@ add_executable(contract_tests ${CONTRACT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/check
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(contract_tests PRIVATE ${MOVENDO_TEST_PROGRAM_OPTIONS})
 target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ${WIN_LINK_STATIC})
+target_precompile_headers(contract_tests PRIVATE <gtest/gtest.h>)
 
-# Console programs of the bench.
-function(movendo_bench_program name)
+# Console programs of the rig.
+function(movendo_rig_program name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${MOVENDO_TEST_PROGRAM_OPTIONS})
@@ -35,11 +36,11 @@ function(movendo_bench_program name)
   endif()
 endfunction()
 
-set(BENCH_DIR ${CMAKE_SOURCE_DIR}/tests/wine)
-movendo_bench_program(movhelper SOURCES ${BENCH_DIR}/helper/movhelper.cpp LIBS advapi32 user32)
-movendo_bench_program(standin_window GUI SOURCES ${BENCH_DIR}/standins/window_owner.cpp LIBS advapi32 user32)
-movendo_bench_program(standin_wait GUI SOURCES ${BENCH_DIR}/standins/wait.cpp)
-movendo_bench_program(standin_service SOURCES ${BENCH_DIR}/standins/service.cpp LIBS advapi32)
+set(RIG_DIR ${CMAKE_SOURCE_DIR}/tests/wine)
+movendo_rig_program(movhelper SOURCES ${RIG_DIR}/helper/movhelper.cpp LIBS advapi32 user32)
+movendo_rig_program(standin_window GUI SOURCES ${RIG_DIR}/standins/window_owner.cpp LIBS advapi32 user32)
+movendo_rig_program(standin_wait GUI SOURCES ${RIG_DIR}/standins/wait.cpp)
+movendo_rig_program(standin_service SOURCES ${RIG_DIR}/standins/service.cpp LIBS advapi32)
 
 enable_testing()
 include(GoogleTest)

@@ -2,8 +2,8 @@
 # Runs a GoogleTest program of the x86_64 Windows build under Wine: the emulator through which
 # CTest lists the contract tests and runs each case (the GoogleTest module's registration).
 #   contract.sh PROGRAM.exe --gtest_list_tests    the list of cases, read in a throwaway copy of
-#                                                 the prepared prefix (no bench is running yet)
-#   contract.sh PROGRAM.exe --gtest_filter=CASE   one case in the bench of MOVENDO_BENCH_DIR, on
+#                                                 the prepared prefix (no rig is running yet)
+#   contract.sh PROGRAM.exe --gtest_filter=CASE   one case in the rig of MOVENDO_RIG_DIR, on
 #                                                 a fixed drive D: (exit 77: it skipped itself,
 #                                                 recording a known gap of Wine)
 . "$(dirname "$0")/lib.sh"
@@ -13,11 +13,11 @@ shift
 name=$(basename "$program")
 
 # The list: only the program's own output, which CTest reads, on standard output.
-if [ -z "${MOVENDO_BENCH_DIR:-}" ]; then
-    bench_template >&2 || exit 1
-    scratch=$(mktemp -d "$(dirname "$BENCH_TEMPLATE")/movendo-wine.XXXXXX")
-    trap 'WINEPREFIX="$scratch/prefix" "$WINESERVER" -k >/dev/null 2>&1; bench_remove_tree "$scratch"' EXIT
-    bench_clone_prefix "$scratch/prefix"
+if [ -z "${MOVENDO_RIG_DIR:-}" ]; then
+    rig_template >&2 || exit 1
+    scratch=$(mktemp -d "$(dirname "$RIG_TEMPLATE")/movendo-wine.XXXXXX")
+    trap 'WINEPREFIX="$scratch/prefix" "$WINESERVER" -k >/dev/null 2>&1; rig_remove_tree "$scratch"' EXIT
+    rig_clone_prefix "$scratch/prefix"
     cp "$program" "$scratch/prefix/drive_c/$name"
     rc=0
     (cd "$scratch/prefix/drive_c" && WINEPREFIX="$scratch/prefix" exec "$WINE64" "C:\\$name" "$@" \
@@ -27,16 +27,16 @@ if [ -z "${MOVENDO_BENCH_DIR:-}" ]; then
     exit "$rc"
 fi
 
-bench_load
-bench_default_layout
-cmp -s "$program" "$BENCH_C/bench/$name" || cp "$program" "$BENCH_C/bench/$name" || bench_die "cannot install $name"
-out="$BENCH_RUN/contract.out" err="$BENCH_RUN/contract.err"
+rig_load
+rig_default_layout
+cmp -s "$program" "$RIG_C/rig/$name" || cp "$program" "$RIG_C/rig/$name" || rig_die "cannot install $name"
+out="$RIG_RUN/contract.out" err="$RIG_RUN/contract.err"
 rc=0
-bench_wine "$out" "$err" "C:\\bench\\$name" "$@" || rc=$?
+rig_wine "$out" "$err" "C:\\rig\\$name" "$@" || rc=$?
 output=$(cat "$out" "$err" | tr -d '\r')
 echo "$output"
 [ "$rc" -eq 0 ] || fail "$name $* under Wine: exit status $rc"
 # A case that records a known gap of Wine skips itself: CTest shows it as skipped.
-if [ "$BENCH_FAILURES" -eq 0 ] && grep -q '^\[  SKIPPED \] 1 test,' <<<"$output"; then exit 77; fi
+if [ "$RIG_FAILURES" -eq 0 ] && grep -q '^\[  SKIPPED \] 1 test,' <<<"$output"; then exit 77; fi
 grep -q '^\[  PASSED  \] 1 test\.' <<<"$output" || fail "exactly one case ran and passed"
-bench_finish
+rig_finish

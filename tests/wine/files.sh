@@ -15,7 +15,7 @@ known_folders() {
     SUITE_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Mirovane
     COMMON_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Parlunet
     LOCAL_DATA=$(host_path "$LOCAL_APPDATA")/Tamrix/Parlunet
-    MVDMNG="$BENCH_C/MvdMng.ini"
+    MVDMNG="$RIG_C/MvdMng.ini"
 }
 
 # Removes the suite's and the companion's files from the system; the parents "Tamrix" stay.
@@ -98,7 +98,7 @@ expect_link_removed() {  # expect_link_removed HOST_PATH WHAT
 
 # Backup and restore of the data sets through the real file functions.
 case_backup_and_restore() {
-    bench_default_layout
+    rig_default_layout
     known_folders
     clear_system
     install_suite_data
@@ -112,8 +112,8 @@ case_backup_and_restore() {
     movendo /get
     expect_workspace_content 'D:\mvtemp' "$suite" "$common" "$local_"
     expect_workspace_content 'D:\mvtempbk' "$suite" "$common" "$local_"
-    expect_eq "$(cat "$BENCH_ROOT/drives/d/mvtemp/MV/番組表/予約データ.xml")" "日本語のデータ" "content of a file with a non-ASCII name"
-    cmp -s "$SUITE_DATA/Channels/list.dat" "$BENCH_ROOT/drives/d/mvtemp/MV/Channels/list.dat" || fail "list.dat copied byte for byte"
+    expect_eq "$(cat "$RIG_ROOT/drives/d/mvtemp/MV/番組表/予約データ.xml")" "日本語のデータ" "content of a file with a non-ASCII name"
+    cmp -s "$SUITE_DATA/Channels/list.dat" "$RIG_ROOT/drives/d/mvtemp/MV/Channels/list.dat" || fail "list.dat copied byte for byte"
 
     # The reinstall: empty data folders; the suite has rebuilt its two files at the top and one
     # file of the same name lies deeper.
@@ -131,14 +131,14 @@ case_backup_and_restore() {
     expect_same_lines "$(tree "$COMMON_APPDATA\\Tamrix\\Parlunet")" "$common" "companion common data restored"
     expect_same_lines "$(tree "$LOCAL_APPDATA\\Tamrix\\Parlunet")" "$local_" "companion local data restored"
     expect_eq "$(cat "$MVDMNG" 2>/dev/null)" "[MvdMng]" "C:\\MvdMng.ini restored"
-    expect_eq "$(bench_workspaces)" "" "both workspaces removed"
+    expect_eq "$(rig_workspaces)" "" "both workspaces removed"
     clear_system
 }
 
 # A read-only file deep in the suite data stays read-only in the workspace; the removal at the
 # end of the restore keeps it and the folders down to it, and removes everything else.
 case_read_only_file_keeps_its_folders() {
-    bench_default_layout
+    rig_default_layout
     known_folders
     clear_system
     install_suite_data
@@ -158,22 +158,22 @@ case_read_only_file_keeps_its_folders() {
 # A workspace that is a link to a folder elsewhere: the restore neither reads through it nor
 # deletes through it; the link itself goes.
 case_workspace_that_is_a_link() {
-    bench_default_layout
+    rig_default_layout
     known_folders
     clear_system
-    local outside="$BENCH_ROOT/outside"
+    local outside="$RIG_ROOT/outside"
     rm -rf "$outside"
     put "$outside/MV/planted.txt"
     put "$outside/Movendo.ini" "[x]"
     put "$outside/keep/deep/file.txt"
-    ln -s "$outside" "$BENCH_ROOT/drives/d/mvtemp"
+    ln -s "$outside" "$RIG_ROOT/drives/d/mvtemp"
     expect_match "$(helper tree 'D:\' | grep '^mvtemp')" $'\tDL\t' "the host link is a reparse point inside the prefix"
     local before
     before=$(find "$outside" | LC_ALL=C sort)
     movendo /set
     expect_same_lines "$(find "$outside" | LC_ALL=C sort)" "$before" "the link's target keeps every file"
     expect_absent "$SUITE_DATA/planted.txt" "nothing read through the link"
-    expect_link_removed "$BENCH_ROOT/drives/d/mvtemp" "the link itself is removed"
+    expect_link_removed "$RIG_ROOT/drives/d/mvtemp" "the link itself is removed"
     rm -rf "$outside"
     clear_system
 }
@@ -181,33 +181,33 @@ case_workspace_that_is_a_link() {
 # A link inside a workspace: the backup does not copy into it, the restore does not copy from it
 # and the removal does not delete through it.
 case_link_inside_a_workspace() {
-    bench_default_layout
+    rig_default_layout
     known_folders
     clear_system
     install_suite_data
-    local outside="$BENCH_ROOT/outside"
+    local outside="$RIG_ROOT/outside"
     rm -rf "$outside"
     put "$outside/victim.txt"
-    mkdir -p "$BENCH_ROOT/drives/d/mvtemp/MV"
-    ln -s "$outside" "$BENCH_ROOT/drives/d/mvtemp/MV/Channels"
+    mkdir -p "$RIG_ROOT/drives/d/mvtemp/MV"
+    ln -s "$outside" "$RIG_ROOT/drives/d/mvtemp/MV/Channels"
     local before
     before=$(find "$outside" | LC_ALL=C sort)
     movendo /get
     expect_same_lines "$(find "$outside" | LC_ALL=C sort)" "$before" "the backup copies nothing into the linked folder"
-    expect_file "$BENCH_ROOT/drives/d/mvtempbk/MV/Channels/list.dat" "the other workspace gets the folder"
+    expect_file "$RIG_ROOT/drives/d/mvtempbk/MV/Channels/list.dat" "the other workspace gets the folder"
     clear_system
     movendo /set
     expect_same_lines "$(find "$outside" | LC_ALL=C sort)" "$before" "the restore deletes nothing through the link"
     expect_absent "$SUITE_DATA/Channels/victim.txt" "the restore copies nothing from the linked folder"
     expect_file "$SUITE_DATA/Channels/list.dat" "the restore still copies the same folder from the other workspace"
-    expect_link_removed "$BENCH_ROOT/drives/d/mvtemp/MV/Channels" "the link in the workspace is removed"
-    if [ -L "$BENCH_ROOT/drives/d/mvtemp/MV/Channels" ]; then
+    expect_link_removed "$RIG_ROOT/drives/d/mvtemp/MV/Channels" "the link in the workspace is removed"
+    if [ -L "$RIG_ROOT/drives/d/mvtemp/MV/Channels" ]; then
         expect_same_lines "$(tree 'D:\mvtemp')" "$(printf 'MV\tD\t-\nMV\\Channels\tDL\t-')" "everything but the link and its folders is removed"
     else
-        expect_absent "$BENCH_ROOT/drives/d/mvtemp" "the workspace with the link is removed"
+        expect_absent "$RIG_ROOT/drives/d/mvtemp" "the workspace with the link is removed"
     fi
     rm -rf "$outside"
     clear_system
 }
 
-bench_main "$@"
+rig_main "$@"

@@ -22,7 +22,7 @@ count_lines() { if [ -n "$1" ]; then printf '%s\n' "$1" | wc -l; else echo 0; fi
 
 # The suite's files, "path size md5" with paths relative to C:, sorted.
 suite_files() {
-    (cd "$BENCH_C" && find ProgramData/Tamrix users/*/AppData/Local/Tamrix MvdMng.ini -type f 2>/dev/null |
+    (cd "$RIG_C" && find ProgramData/Tamrix users/*/AppData/Local/Tamrix MvdMng.ini -type f 2>/dev/null |
         sort | while read -r path; do echo "$path $(stat -c %s "$path") $(md5sum <"$path" | cut -c1-32)"; done)
 }
 
@@ -32,7 +32,7 @@ source_of() {
     case "$relative" in
         MV/*) echo "ProgramData/Tamrix/Mirovane/${relative#MV/}" ;;
         tw1/*) echo "ProgramData/Tamrix/Parlunet/${relative#tw1/}" ;;
-        tw2/*) (cd "$BENCH_C" && echo users/*/AppData/Local/Tamrix/Parlunet/"${relative#tw2/}") ;;
+        tw2/*) (cd "$RIG_C" && echo users/*/AppData/Local/Tamrix/Parlunet/"${relative#tw2/}") ;;
         MvdMng.ini) echo MvdMng.ini ;;
     esac
 }
@@ -40,22 +40,22 @@ source_of() {
 # The stand-in installation on the default drive layout, with nothing of an earlier case left.
 install_suite() {
     suite_prepare
-    bench_default_layout
+    rig_default_layout
     suite_clean
-    suite install || bench_die "movsuite install failed: $(cat "$BENCH_RUN/suite.out")"
+    suite install || rig_die "movsuite install failed: $(cat "$RIG_RUN/suite.out")"
 }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# Starts Movendo.exe with a tail in the background; its time in milliseconds goes to $BENCH_RUN/NAME.ms.
+# Starts Movendo.exe with a tail in the background; its time in milliseconds goes to $RIG_RUN/NAME.ms.
 start_movendo() {
     local name=$1 tail=$2
-    rm -f "$BENCH_RUN/$name.ms"
+    rm -f "$RIG_RUN/$name.ms"
     (
-        cd "$BENCH_C/bench" || exit 1
+        cd "$RIG_C/rig" || exit 1
         start=$(now_ms)
-        "$WINE64" 'C:\bench\Movendo.exe' "$tail" >"$BENCH_RUN/$name.out" 2>&1 </dev/null
-        echo $(($(now_ms) - start)) >"$BENCH_RUN/$name.ms"
+        "$WINE64" 'C:\rig\Movendo.exe' "$tail" >"$RIG_RUN/$name.out" 2>&1 </dev/null
+        echo $(($(now_ms) - start)) >"$RIG_RUN/$name.ms"
     ) </dev/null >/dev/null 2>&1 &
     STARTED_PID=$!
 }
@@ -64,14 +64,14 @@ start_movendo() {
 # both settings files hold the records that one "/get" alone writes.
 case_two_gets_started_together() {
     install_suite
-    local drive="$BENCH_ROOT/drives/d" started
+    local drive="$RIG_ROOT/drives/d" started
     started=$(now_ms)
     movendo /get
     local alone_ms=$(($(now_ms) - started)) alone alone_bytes
     alone=$(records "$drive/mvtemp/Movendo.ini")
     alone_bytes=$(stat -c %s "$drive/mvtemp/Movendo.ini" 2>/dev/null || echo '?')
     expect_same_lines "$(records "$drive/mvtempbk/Movendo.ini")" "$alone" "one /get: both settings files hold the same records"
-    bench_layout d:hd e:hd  # empties the drives
+    rig_layout d:hd e:hd  # empties the drives
 
     start_movendo first /get
     local first=$STARTED_PID
@@ -79,13 +79,13 @@ case_two_gets_started_together() {
     local second=$STARTED_PID
     wait "$first" "$second"
     local first_ms second_ms
-    first_ms=$(cat "$BENCH_RUN/first.ms" 2>/dev/null || echo '?')
-    second_ms=$(cat "$BENCH_RUN/second.ms" 2>/dev/null || echo '?')
+    first_ms=$(cat "$RIG_RUN/first.ms" 2>/dev/null || echo '?')
+    second_ms=$(cat "$RIG_RUN/second.ms" 2>/dev/null || echo '?')
     local primary secondary
     primary=$(records "$drive/mvtemp/Movendo.ini")
     secondary=$(records "$drive/mvtempbk/Movendo.ini")
-    bench_note "one /get alone: $(count_lines "$alone") records in each settings file, $alone_bytes bytes, ${alone_ms} ms"
-    bench_note "two started together: ${first_ms} ms and ${second_ms} ms; records: mvtemp $(count_lines "$primary"), mvtempbk $(count_lines "$secondary")"
+    rig_note "one /get alone: $(count_lines "$alone") records in each settings file, $alone_bytes bytes, ${alone_ms} ms"
+    rig_note "two started together: ${first_ms} ms and ${second_ms} ms; records: mvtemp $(count_lines "$primary"), mvtempbk $(count_lines "$secondary")"
     expect_same_lines "$primary" "$alone" "mvtemp holds the records of one /get"
     expect_same_lines "$secondary" "$alone" "mvtempbk holds the records of one /get"
     expect_eq "$(ls "$drive/mvtemp" "$drive/mvtempbk" | grep -c '\.mvpart$')" 0 "no partial file left"
@@ -104,8 +104,8 @@ case_two_gets_started_together() {
 # shorter or different from both what it was and what was saved.
 case_get_onto_a_full_drive_then_set() {
     install_suite
-    local drive="$BENCH_ROOT/drives/d" started
-    suite_files >"$BENCH_RUN/original.txt"
+    local drive="$RIG_ROOT/drives/d" started
+    suite_files >"$RIG_RUN/original.txt"
     started=$(now_ms)
     movendo /get
     local whole_ms=$(($(now_ms) - started)) whole
@@ -113,31 +113,31 @@ case_get_onto_a_full_drive_then_set() {
     local whole_bytes whole_kib
     whole_bytes=$(du -sb "$drive" | cut -f1)
     whole_kib=$(du -sk "$drive" | cut -f1)
-    bench_layout d:hd e:hd
+    rig_layout d:hd e:hd
 
-    if ! mount -t tmpfs -o size=300k tmpfs "$drive" 2>"$BENCH_RUN/mount.err"; then
-        echo "skipped: mount of a tmpfs at the drive's folder refused: $(cat "$BENCH_RUN/mount.err")"
+    if ! mount -t tmpfs -o size=300k tmpfs "$drive" 2>"$RIG_RUN/mount.err"; then
+        echo "skipped: mount of a tmpfs at the drive's folder refused: $(cat "$RIG_RUN/mount.err")"
         exit 77
     fi
-    trap 'umount "$BENCH_ROOT/drives/d" 2>/dev/null' EXIT
+    trap 'umount "$RIG_ROOT/drives/d" 2>/dev/null' EXIT
     # The drive holds other files already: what is left is half of one workspace.
     local avail room_kib
     avail=$(df --output=avail -k "$drive" | tail -n1 | tr -d ' ')
     room_kib=$((whole_kib / 4))
     [ "$avail" -gt "$room_kib" ] && head -c $(((avail - room_kib) * 1024)) /dev/zero >"$drive/filler" 2>/dev/null
-    bench_note "D: is a tmpfs of 300 KiB with $(df --output=avail -k "$drive" | tail -n1 | tr -d ' ') KiB free (a whole backup takes $whole_kib KiB)"
+    rig_note "D: is a tmpfs of 300 KiB with $(df --output=avail -k "$drive" | tail -n1 | tr -d ' ') KiB free (a whole backup takes $whole_kib KiB)"
     started=$(now_ms)
     movendo /get
     local full_ms=$(($(now_ms) - started))
-    bench_note "the whole backup: $(count_lines "$whole") records per settings file, $whole_bytes bytes on D:, ${whole_ms} ms"
-    bench_note "onto 300 KiB: ${full_ms} ms, $(du -sb "$drive" | cut -f1) bytes on D:"
+    rig_note "the whole backup: $(count_lines "$whole") records per settings file, $whole_bytes bytes on D:, ${whole_ms} ms"
+    rig_note "onto 300 KiB: ${full_ms} ms, $(du -sb "$drive" | cut -f1) bytes on D:"
     local workspace relative source copies=0 whole_copies=0 partial=0
     for workspace in mvtempbk mvtemp; do
         [ -d "$drive/$workspace" ] || continue
         while read -r relative; do
             copies=$((copies + 1))
             source=$(source_of "$relative")
-            if [ -n "$source" ] && cmp -s "$drive/$workspace/$relative" "$BENCH_C/$source"; then
+            if [ -n "$source" ] && cmp -s "$drive/$workspace/$relative" "$RIG_C/$source"; then
                 whole_copies=$((whole_copies + 1))
             else
                 fail "$workspace/$relative is not a whole copy of C:/$source ($(stat -c %s "$drive/$workspace/$relative") bytes)"
@@ -155,24 +155,24 @@ case_get_onto_a_full_drive_then_set() {
             hives=$((hives + 1))
             [ -s "$drive/$workspace/$hive.dat" ] || empty=$((empty + 1))
         done
-        bench_note "$workspace: settings file $state, $hives hive files ($empty empty)"
+        rig_note "$workspace: settings file $state, $hives hive files ($empty empty)"
         expect_eq "$empty" 0 "$workspace: no empty hive file"
     done
-    bench_note "data copies in the workspaces: $copies, whole: $whole_copies"
+    rig_note "data copies in the workspaces: $copies, whole: $whole_copies"
     expect_eq "$partial" 0 "no partial copy left under its second name"
     expect_match "$copies" '^[1-9]' "part of the backup fitted"
 
-    suite reinstall || bench_die "movsuite reinstall failed: $(cat "$BENCH_RUN/suite.out")"
-    suite_files >"$BENCH_RUN/before-set.txt"
+    suite reinstall || rig_die "movsuite reinstall failed: $(cat "$RIG_RUN/suite.out")"
+    suite_files >"$RIG_RUN/before-set.txt"
     started=$(now_ms)
     movendo /set
     local set_ms=$(($(now_ms) - started))
-    suite_files >"$BENCH_RUN/after-set.txt"
+    suite_files >"$RIG_RUN/after-set.txt"
     local path size md5 shorter=0 same=0 restored=0 other=0
     while read -r path size md5; do
         local was before
-        was=$(awk -v p="$path" '$1 == p { print $2 " " $3 }' "$BENCH_RUN/original.txt")
-        before=$(awk -v p="$path" '$1 == p { print $2 " " $3 }' "$BENCH_RUN/before-set.txt")
+        was=$(awk -v p="$path" '$1 == p { print $2 " " $3 }' "$RIG_RUN/original.txt")
+        before=$(awk -v p="$path" '$1 == p { print $2 " " $3 }' "$RIG_RUN/before-set.txt")
         if [ "$before" = "$size $md5" ]; then
             same=$((same + 1))
         elif [ "$was" = "$size $md5" ]; then
@@ -182,15 +182,15 @@ case_get_onto_a_full_drive_then_set() {
             fail "C:/$path is neither what it was nor what was saved ($size bytes; before /set: ${before:-none}; saved: ${was:-none})"
         fi
         if [ -n "$before" ] && [ "$size" -lt "${before%% *}" ]; then shorter=$((shorter + 1)); fi
-    done <"$BENCH_RUN/after-set.txt"
-    bench_note "/set: ${set_ms} ms; suite files: $(wc -l <"$BENCH_RUN/after-set.txt") ($restored restored, $same as before /set, $other other, $shorter shorter than before)"
+    done <"$RIG_RUN/after-set.txt"
+    rig_note "/set: ${set_ms} ms; suite files: $(wc -l <"$RIG_RUN/after-set.txt") ($restored restored, $same as before /set, $other other, $shorter shorter than before)"
     expect_eq "$shorter" 0 "no file of the suite is shorter than before /set"
     while read -r path size md5; do
-        grep -q "^$path " "$BENCH_RUN/after-set.txt" || fail "C:/$path vanished at /set"
-    done <"$BENCH_RUN/before-set.txt"
-    expect_eq "$(bench_workspaces)" '' "both workspaces deleted"
+        grep -q "^$path " "$RIG_RUN/after-set.txt" || fail "C:/$path vanished at /set"
+    done <"$RIG_RUN/before-set.txt"
+    expect_eq "$(rig_workspaces)" '' "both workspaces deleted"
     umount "$drive" || fail "cannot unmount the tmpfs"
     trap - EXIT
 }
 
-bench_main "$@"
+rig_main "$@"

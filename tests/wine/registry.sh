@@ -11,16 +11,13 @@ SUITE_KEYS=(
 )
 
 clear_registry() {
-    local key
-    for key in "${SUITE_KEYS[@]}"; do
-        helper regdel32 "$key" >/dev/null || fail "cannot remove $key (32-bit view)"
-        helper regdel64 "$key" >/dev/null || fail "cannot remove $key (64-bit view)"
-    done
+    helper regdel32 "${SUITE_KEYS[@]}" >/dev/null || fail "cannot remove the suite's keys (32-bit view)"
+    helper regdel64 "${SUITE_KEYS[@]}" >/dev/null || fail "cannot remove the suite's keys (64-bit view)"
 }
 
 import32() {  # import32 TEXT: regdump32 lines into the 32-bit view
-    printf '%s\n' "$1" >"$BENCH_RUN/import.txt"
-    helper regimport32 'C:\bench\run\import.txt' >/dev/null || fail "seeding the registry"
+    printf '%s\n' "$1" >"$RIG_RUN/import.txt"
+    helper regimport32 'C:\rig\run\import.txt' >/dev/null || fail "seeding the registry"
 }
 
 # The settings file as text: UTF-16 when it starts with a byte-order mark, else the ANSI code
@@ -50,7 +47,7 @@ MAINAPP='SOFTWARE\Tamrix\Mirovane\MainApp'
 # the same names), number and string records read back as the settings file's text, and the
 # restore writes them back into the 32-bit view only.
 case_value_records_of_the_32bit_view() {
-    bench_default_layout
+    rig_default_layout
     clear_registry
     import32 "[HKLM\\$DTCHUTL]
 Area=dword:13
@@ -67,7 +64,7 @@ PresetDTV_0=dword:2147483647"
     movendo /get
     local ws text
     for ws in mvtemp mvtempbk; do
-        text=$(settings_text "$BENCH_ROOT/drives/d/$ws/Movendo.ini")
+        text=$(settings_text "$RIG_ROOT/drives/d/$ws/Movendo.ini")
         expect_eq "$(record "$text" "HKEY_LOCAL_MACHINE\\$DTCHUTL" Area)" 13 "$ws: Area from the 32-bit view"
         expect_eq "$(record "$text" "HKEY_LOCAL_MACHINE\\$DTCHUTL" CATV)" -1 "$ws: 0xFFFFFFFF as -1"
         expect_eq "$(record "$text" "HKEY_LOCAL_MACHINE\\$DTCHUTL" ExecuteDate)" "2024/05/06 12:00" "$ws: a string record"
@@ -90,14 +87,14 @@ ExecuteDate=sz:2024/05/06 12:00" "the 32-bit view gets the saved values back"
     expect_same_lines "$(helper regdump64 "HKLM\\$DTCHUTL" | tr -d '\r')" "[HKLM\\$DTCHUTL]
 Area=dword:99" "the 64-bit view is not touched"
     expect_eq "$(helper regdump32 "HKCU\\$MAINAPP" | tr -d '\r' | grep PresetDTV_0)" "PresetDTV_0=dword:2147483647" "the user's value back"
-    expect_dir "$BENCH_ROOT/drives/d/Video" "the recording folder that the restored path names"
+    expect_dir "$RIG_ROOT/drives/d/Video" "the recording folder that the restored path names"
     clear_registry
 }
 
 # A key of the snapshot table that exists gets its hive file, with its own values (those of the
 # 32-bit view); a missing key gets none.
 case_hive_files() {
-    bench_default_layout
+    rig_default_layout
     clear_registry
     import32 '[HKLM\SOFTWARE\Tamrix\Mirovane\ApInfo\IPTV]
 Adapter=dword:1
@@ -110,7 +107,7 @@ RondiscMarker=sz:x'
     movendo /get
     local ws file
     for ws in mvtemp mvtempbk; do
-        file="$BENCH_ROOT/drives/d/$ws/IPTV.dat"
+        file="$RIG_ROOT/drives/d/$ws/IPTV.dat"
         expect_file "$file" "$ws\\IPTV.dat written for an existing key"
         # The value names stand in the file as text (in the platform's format, whatever it is).
         if grep -aq ChannelMarker32 "$file" 2>/dev/null || iconv -f UTF-16LE -t UTF-8 "$file" 2>/dev/null | grep -aq ChannelMarker32; then
@@ -119,12 +116,12 @@ RondiscMarker=sz:x'
             fail "$ws\\IPTV.dat holds the subkey's value"
         fi
         if grep -aq Marker64Only "$file" 2>/dev/null; then fail "$ws\\IPTV.dat holds a value of the 64-bit view"; else pass "$ws\\IPTV.dat is the 32-bit view's key"; fi
-        expect_file "$BENCH_ROOT/drives/d/$ws/Rondisc2.dat" "$ws\\Rondisc2.dat written"
+        expect_file "$RIG_ROOT/drives/d/$ws/Rondisc2.dat" "$ws\\Rondisc2.dat written"
         for missing in CheckSum.dat Brevisto.dat Rondisc1.dat Rondisc3.dat Rondisc4.dat; do
-            expect_absent "$BENCH_ROOT/drives/d/$ws/$missing" "$ws: no $missing for a missing key"
+            expect_absent "$RIG_ROOT/drives/d/$ws/$missing" "$ws: no $missing for a missing key"
         done
     done
     clear_registry
 }
 
-bench_main "$@"
+rig_main "$@"

@@ -9,11 +9,11 @@
 
 case_roundtrip() {
     suite_prepare
-    bench_default_layout
+    rig_default_layout
     suite_clean
-    suite install || bench_die "movsuite install failed: $(cat "$BENCH_RUN/suite.out")"
+    suite install || rig_die "movsuite install failed: $(cat "$RIG_RUN/suite.out")"
     movendo /get
-    local drive="$BENCH_ROOT/drives/d" name
+    local drive="$RIG_ROOT/drives/d" name
     for name in Movendo.ini CheckSum.dat IPTV.dat Brevisto.dat Rondisc1.dat Rondisc2.dat Rondisc3.dat Rondisc4.dat MvdMng.ini; do
         expect_file "$drive/mvtemp/$name" "mvtemp holds $name"
         expect_file "$drive/mvtempbk/$name" "mvtempbk holds $name"
@@ -21,55 +21,55 @@ case_roundtrip() {
     local rc=0
     check || rc=$?
     expect_eq "$rc" 0 "MovendoCheck after /get: both workspaces complete and identical"
-    expect_match "$(tail -n1 "$BENCH_RUN/check.out")" 'both workspaces complete and identical' "MovendoCheck summary"
+    expect_match "$(tail -n1 "$RIG_RUN/check.out")" 'both workspaces complete and identical' "MovendoCheck summary"
 
-    suite reinstall || bench_die "movsuite reinstall failed: $(cat "$BENCH_RUN/suite.out")"
+    suite reinstall || rig_die "movsuite reinstall failed: $(cat "$RIG_RUN/suite.out")"
     rc=0
     check /preview || rc=$?
     expect_eq "$rc" 0 "MovendoCheck /preview after the reinstall"
-    expect_match "$(cat "$BENCH_RUN/check.out")" 'PrefectCode: different \(now "0"' "the preview names the value the reinstall reset"
-    expect_match "$(cat "$BENCH_RUN/check.out")" 'file C:\\MvdMng.ini: create' "the preview names C:\\MvdMng.ini"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'PrefectCode: different \(now "0"' "the preview names the value the reinstall reset"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'file C:\\MvdMng.ini: create' "the preview names C:\\MvdMng.ini"
 
     movendo /set
     rc=0
     suite report || rc=$?
-    sed 's/^/    /' "$BENCH_RUN/suite.out"
+    sed 's/^/    /' "$RIG_RUN/suite.out"
     expect_eq "$rc" 0 "every value, list and data file restored"
-    expect_match "$(tail -n1 "$BENCH_RUN/suite.out")" '^restored ([0-9]+) of \1, differing 0' "report's final line"
-    expect_eq "$(bench_workspaces)" '' "both workspaces deleted"
+    expect_match "$(tail -n1 "$RIG_RUN/suite.out")" '^restored ([0-9]+) of \1, differing 0' "report's final line"
+    expect_eq "$(rig_workspaces)" '' "both workspaces deleted"
     for name in Mpeg TimeShift Auto; do expect_dir "$drive/Rec/$name" "recording folder D:\\Rec\\$name made"; done
 }
 
 # A second "/set" finds no workspace and changes nothing.
 case_set_twice() {
     suite_prepare
-    bench_default_layout
+    rig_default_layout
     suite_clean
-    suite install || bench_die "movsuite install failed"
+    suite install || rig_die "movsuite install failed"
     movendo /get
     movendo /set
-    helper regdump32 'HKLM\SOFTWARE\Tamrix' >"$BENCH_RUN/before.txt"
-    find "$BENCH_C/ProgramData/Tamrix" -type f -printf '%P %s\n' | sort >"$BENCH_RUN/files-before.txt"
+    helper regdump32 'HKLM\SOFTWARE\Tamrix' >"$RIG_RUN/before.txt"
+    find "$RIG_C/ProgramData/Tamrix" -type f -printf '%P %s\n' | sort >"$RIG_RUN/files-before.txt"
     movendo /set
-    expect_same_lines "$(helper regdump32 'HKLM\SOFTWARE\Tamrix')" "$(cat "$BENCH_RUN/before.txt")" "registry unchanged by the second /set"
-    expect_same_lines "$(find "$BENCH_C/ProgramData/Tamrix" -type f -printf '%P %s\n' | sort)" \
-        "$(cat "$BENCH_RUN/files-before.txt")" "data files unchanged by the second /set"
-    expect_eq "$(bench_workspaces)" '' "no workspace made"
+    expect_same_lines "$(helper regdump32 'HKLM\SOFTWARE\Tamrix')" "$(cat "$RIG_RUN/before.txt")" "registry unchanged by the second /set"
+    expect_same_lines "$(find "$RIG_C/ProgramData/Tamrix" -type f -printf '%P %s\n' | sort)" \
+        "$(cat "$RIG_RUN/files-before.txt")" "data files unchanged by the second /set"
+    expect_eq "$(rig_workspaces)" '' "no workspace made"
 }
 
 # One record edited in one workspace: MovendoCheck exits 1 and names it.
 case_check_names_edited_record() {
     suite_prepare
-    bench_default_layout
+    rig_default_layout
     suite_clean
-    suite install || bench_die "movsuite install failed"
+    suite install || rig_die "movsuite install failed"
     movendo /get
     suite iniset 'D:\mvtempbk\Movendo.ini' 'HKEY_LOCAL_MACHINE\SOFTWARE\Tamrix\Mirovane\MainApp' LiveServerNo 77 ||
-        bench_die "cannot edit the record"
+        rig_die "cannot edit the record"
     local rc=0
     check || rc=$?
     expect_eq "$rc" 1 "MovendoCheck exits 1"
-    expect_match "$(cat "$BENCH_RUN/check.out")" 'LiveServerNo differs: "-?[0-9]+" in mvtemp, "77" in mvtempbk' "the edited record is named"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'LiveServerNo differs: "-?[0-9]+" in mvtemp, "77" in mvtempbk' "the edited record is named"
 }
 
-bench_main "$@"
+rig_main "$@"

@@ -32,28 +32,28 @@ STANDIN_NAMES=(standin_window.exe mvadmin.exe brixhost.exe xmvadmin.exe mvadmin2
 
 # ---- starting and observing the stand-ins ---------------------------------------------------------
 
-# A stand-in whose window does not show within the wait is started once more (the bench, not the
+# A stand-in whose window does not show within the wait is started once more (the rig, not the
 # program under test, failed); the first attempt's output is shown.
 start_window() {  # start_window "class|title" [protect]
     local class=${1%%|*} title=${1#*|} attempt
     for attempt in 1 2; do
-        bench_spawn window 'C:\bench\standin_window.exe' "$class" "$title" ${2:+"$2"}
+        rig_spawn window 'C:\rig\standin_window.exe' "$class" "$title" ${2:+"$2"}
         helper waitwindow "$class" "$title" 20000 >/dev/null 2>&1 && return 0
         echo "  stand-in window [$1] did not appear (attempt $attempt): $(cat "$SPAWN_LOG")"
     done
     fail "stand-in window [$1] did not appear"
 }
 
-# The process stand-in under a name, in C:\bench\suite or a folder below it.
+# The process stand-in under a name, in C:\rig\suite or a folder below it.
 start_process() {  # start_process NAME [SUBFOLDER]
-    local name=$1 folder="C:\\bench\\suite${2:+\\$2}"
+    local name=$1 folder="C:\\rig\\suite${2:+\\$2}"
     mkdir -p "$(host_path "$folder")"
-    cp "$BENCH_C/bench/standin_wait.exe" "$(host_path "$folder\\$name")"
-    bench_spawn process "$folder\\$name"
+    cp "$RIG_C/rig/standin_wait.exe" "$(host_path "$folder\\$name")"
+    rig_spawn process "$folder\\$name"
     helper waitprocs "$name" 1 20000 >/dev/null || fail "stand-in process $name did not start: $(cat "$SPAWN_LOG")"
 }
 
-sc_run() { bench_wine "$BENCH_RUN/sc.out" "$BENCH_RUN/sc.err" sc "$@"; }
+sc_run() { rig_wine "$RIG_RUN/sc.out" "$RIG_RUN/sc.err" sc "$@"; }
 
 wait_service() {  # wait_service NAME STATE SECONDS
     local i
@@ -67,7 +67,7 @@ wait_service() {  # wait_service NAME STATE SECONDS
 start_service() {
     local name=$1
     if [ "$(helper svc "$name")" = missing ]; then
-        sc_run create "$name" binpath= 'C:\bench\standin_service.exe' || fail "sc create $name: $(cat "$BENCH_RUN/sc.out")"
+        sc_run create "$name" binpath= 'C:\rig\standin_service.exe' || fail "sc create $name: $(cat "$RIG_RUN/sc.out")"
     fi
     sc_run start "$name"
     wait_service "$name" running 20 || fail "service $name did not start: $(helper svc "$name")"
@@ -95,24 +95,30 @@ reset_suite() {
     done
 }
 
-window_count() {  # window_count "class|title": top-level windows of exactly that class and title
-    helper windows | awk -F'\t' -v class="${1%%|*}" -v title="${1#*|}" '$2 == class && $3 == title' | wc -l
+# Counts in one listing of "helper windows" or "helper procs", so that checks of several windows
+# or processes at one moment take one helper run.
+windows_in() {  # windows_in LISTING "class|title": top-level windows of exactly that class and title
+    awk -F'\t' -v class="${2%%|*}" -v title="${2#*|}" '$2 == class && $3 == title' <<<"$1" | wc -l
+}
+processes_in() {  # processes_in LISTING NAME
+    awk -F'\t' -v name="$2" 'tolower($2) == tolower(name)' <<<"$1" | wc -l
 }
 
-process_count() {  # process_count NAME
-    helper procs | awk -F'\t' -v name="$1" 'tolower($2) == tolower(name)' | wc -l
-}
+window_count() { windows_in "$(helper windows)" "$1"; }
+process_count() { processes_in "$(helper procs)" "$1"; }
 
 expect_windows() {  # expect_windows COUNT WHAT "class|title"...
-    local count=$1 what=$2 entry
+    local count=$1 what=$2 entry listing
     shift 2
-    for entry in "$@"; do expect_eq "$(window_count "$entry")" "$count" "$what: window [$entry]"; done
+    listing=$(helper windows)
+    for entry in "$@"; do expect_eq "$(windows_in "$listing" "$entry")" "$count" "$what: window [$entry]"; done
 }
 
 expect_processes() {  # expect_processes COUNT WHAT NAME...
-    local count=$1 what=$2 name
+    local count=$1 what=$2 name listing
     shift 2
-    for name in "$@"; do expect_eq "$(process_count "$name")" "$count" "$what: process $name"; done
+    listing=$(helper procs)
+    for name in "$@"; do expect_eq "$(processes_in "$listing" "$name")" "$count" "$what: process $name"; done
 }
 
 start_unrelated() {
@@ -133,7 +139,7 @@ expect_unrelated_running() {
 # The whole suite running beside look-alikes: every part of the suite ends, nothing else does, and
 # the backup goes on to make its workspaces.
 case_suite_ended() {
-    bench_default_layout
+    rig_default_layout
     reset_suite
     local entry name
     for entry in "${SUITE_WINDOWS[@]}" "$SUITE_TITLE_IN_CAPITALS"; do start_window "$entry"; done
@@ -149,28 +155,34 @@ case_suite_ended() {
         expect_eq "$(helper svc "$name")" stopped "stopped: service $name"
     done
     expect_unrelated_running
-    expect_eq "$(bench_workspaces)" 'D:\mvtemp D:\mvtempbk' "the backup goes on after the stop sequence"
+    expect_eq "$(rig_workspaces)" 'D:\mvtemp D:\mvtempbk' "the backup goes on after the stop sequence"
     reset_suite
 }
 
 # Nothing of the suite runs: the run only passes over the look-alikes.
 case_nothing_running() {
-    bench_default_layout
+    rig_default_layout
     reset_suite
     start_unrelated
     movendo /get
     echo "  Movendo.exe /get with no part of the suite running: $LAUNCH_MS ms"
     expect_unrelated_running
-    expect_eq "$(bench_workspaces)" 'D:\mvtemp D:\mvtempbk' "workspaces made"
+    expect_eq "$(rig_workspaces)" 'D:\mvtemp D:\mvtempbk' "workspaces made"
     reset_suite
 }
 
 # Two windows of one kind owned by two processes: both owners end.
 case_two_owners_of_one_kind() {
-    bench_default_layout
+    rig_default_layout
     reset_suite
     start_window "${SUITE_WINDOWS[1]}"
     start_window "${SUITE_WINDOWS[1]}"
+    # The second start's wait is met by the first window: wait for both.
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [ "$(window_count "${SUITE_WINDOWS[1]}")" -ge 2 ] && break
+        sleep 0.2
+    done
     expect_eq "$(window_count "${SUITE_WINDOWS[1]}")" 2 "two windows of row 2 before the run"
     movendo /get
     expect_eq "$(window_count "${SUITE_WINDOWS[1]}")" 0 "both owners ended"
@@ -180,7 +192,7 @@ case_two_owners_of_one_kind() {
 
 # The process names are compared with the lowercased executable name, whole.
 case_process_names() {
-    bench_default_layout
+    rig_default_layout
     reset_suite
     start_process MVADMIN.EXE upper
     start_process BRIXHOST.EXE upper
@@ -196,7 +208,7 @@ case_process_names() {
 # The owner of a suite window that cannot be opened for termination: the run still ends soon,
 # the other kinds of window and the processes are still ended, the backup still runs.
 case_owner_that_cannot_be_terminated() {
-    bench_default_layout
+    rig_default_layout
     reset_suite
     start_window "${SUITE_WINDOWS[0]}" protect
     helper kill standin_window.exe >/dev/null
@@ -212,14 +224,14 @@ case_owner_that_cannot_be_terminated() {
     expect_eq "$(window_count "${SUITE_WINDOWS[0]}")" 1 "the protected owner's window is still there"
     expect_windows 0 "ended" "${SUITE_WINDOWS[3]}"
     expect_processes 0 "ended" mvadmin.exe
-    expect_eq "$(bench_workspaces)" 'D:\mvtemp D:\mvtempbk' "the backup goes on"
+    expect_eq "$(rig_workspaces)" 'D:\mvtemp D:\mvtempbk' "the backup goes on"
     reset_suite
     expect_eq "$(window_count "${SUITE_WINDOWS[0]}")" 0 "the protected stand-in closed on request"
 }
 
 # A run that finds no workspace stops nothing.
 case_no_workspace_stops_nothing() {
-    bench_layout d:cdrom
+    rig_layout d:cdrom
     reset_suite
     start_window "${SUITE_WINDOWS[3]}"
     start_process mvadmin.exe
@@ -231,4 +243,4 @@ case_no_workspace_stops_nothing() {
     reset_suite
 }
 
-bench_main "$@"
+rig_main "$@"

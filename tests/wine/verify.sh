@@ -13,14 +13,14 @@ known_folders() {
     LOCAL_APPDATA=$(helper folder local_appdata | tr -d '\r')
     SUITE_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Mirovane
     LOCAL_TAMRIX=$(host_path "$LOCAL_APPDATA")/Tamrix
-    DRIVE_D="$BENCH_ROOT/drives/d"
+    DRIVE_D="$RIG_ROOT/drives/d"
 }
 
 installed_and_saved() {
     suite_prepare
-    bench_default_layout
+    rig_default_layout
     suite_clean
-    suite install || bench_die "movsuite install failed: $(cat "$BENCH_RUN/suite.out")"
+    suite install || rig_die "movsuite install failed: $(cat "$RIG_RUN/suite.out")"
     known_folders
     "$@"
     movendo /get
@@ -32,7 +32,7 @@ machine_state() {
     helper regdump32 "$SUITE_KEY"
     helper regdump32 'HKCU\Software\Tamrix'
     helper regdump32 'HKU\.Default\SOFTWARE\Tamrix'
-    local places=("$BENCH_C/ProgramData/Tamrix" "$LOCAL_TAMRIX" "$BENCH_C/MvdMng.ini" "$DRIVE_D/mvtemp" "$DRIVE_D/mvtempbk")
+    local places=("$RIG_C/ProgramData/Tamrix" "$LOCAL_TAMRIX" "$RIG_C/MvdMng.ini" "$DRIVE_D/mvtemp" "$DRIVE_D/mvtempbk")
     find "${places[@]}" -printf '%p %y %s %T@\n' 2>/dev/null | sort
     find "${places[@]}" -type f -exec sha256sum {} + 2>/dev/null | sort
 }
@@ -42,7 +42,7 @@ machine_state() {
 json_get() {
     python3 -c 'import json, sys
 d = json.load(open(sys.argv[1], encoding="utf-8"))
-print(eval(sys.argv[2]))' "$BENCH_RUN/check.out" "$@"
+print(eval(sys.argv[2]))' "$RIG_RUN/check.out" "$@"
 }
 
 # Every mode, text and JSON, over the same workspaces: nothing changes.
@@ -61,7 +61,7 @@ case_complete_backup() {
     local rc=0
     check /verify || rc=$?
     expect_eq "$rc" 0 "/verify after a complete /get exits 0"
-    sed 's/^/    /' "$BENCH_RUN/check.out" | grep -E 'Against|GAP|note|Summary'
+    sed 's/^/    /' "$RIG_RUN/check.out" | grep -E 'Against|GAP|note|Summary'
     rc=0
     check /verify /json || rc=$?
     expect_eq "$rc" 0 "/verify /json exits 0"
@@ -93,17 +93,17 @@ case_skipped_long_path() {
 # A value changed after /get, a copy cut short in mvtempbk: both named.
 case_changed_value_and_cut_copy() {
     installed_and_saved
-    helper regset32 "$SUITE_KEY\\Mirovane\\MainApp" LiveServerNo dword 4242 >/dev/null || bench_die "regset32 failed"
+    helper regset32 "$SUITE_KEY\\Mirovane\\MainApp" LiveServerNo dword 4242 >/dev/null || rig_die "regset32 failed"
     local copy size
     copy=$(find "$DRIVE_D/mvtempbk/MV" -type f -printf '%s %p\n' | sort -n | tail -n1 | cut -d' ' -f2-)
     size=$(stat -c %s "$copy")
-    [ "$size" -ge 2 ] || bench_die "no copy of 2 bytes or more in mvtempbk"
+    [ "$size" -ge 2 ] || rig_die "no copy of 2 bytes or more in mvtempbk"
     truncate -s $((size / 2)) "$copy"
     local rc=0
     check /verify || rc=$?
     expect_eq "$rc" 1 "/verify exits 1"
     local out
-    out=$(cat "$BENCH_RUN/check.out")
+    out=$(cat "$RIG_RUN/check.out")
     expect_match "$out" 'GAP: mvtemp: \[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp\] LiveServerNo: differs \(now "4242"' \
         "the changed value is named for mvtemp"
     expect_match "$out" 'GAP: mvtempbk: \[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp\] LiveServerNo: differs' \
@@ -140,8 +140,8 @@ PY
 # a complete one does not.
 case_preview_gate() {
     installed_and_saved
-    suite reinstall || bench_die "movsuite reinstall failed"
-    helper regdel32 "$SUITE_KEY\\Rondisc\\MPEG2_HDTVSD" >/dev/null || bench_die "regdel32 failed"
+    suite reinstall || rig_die "movsuite reinstall failed"
+    helper regdel32 "$SUITE_KEY\\Rondisc\\MPEG2_HDTVSD" >/dev/null || rig_die "regdel32 failed"
     rm -rf "$LOCAL_TAMRIX"
     local rc=0
     check /preview /json || rc=$?
@@ -153,11 +153,11 @@ case_preview_gate() {
         "the missing local Tamrix folder is named, with what to do"
     every_mode_changes_nothing
 
-    suite reinstall || bench_die "movsuite reinstall failed"
+    suite reinstall || rig_die "movsuite reinstall failed"
     rc=0
     check /preview || rc=$?
     expect_eq "$rc" 0 "/preview after a complete reinstall exits 0"
-    expect_match "$(cat "$BENCH_RUN/check.out")" 'without writing it back: none' "no loss named"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'without writing it back: none' "no loss named"
 }
 
-bench_main "$@"
+rig_main "$@"

@@ -1,4 +1,4 @@
-// movhelper: seeds and reads state inside a Wine prefix for the bench, one process for what would
+// movhelper: seeds and reads state inside a Wine prefix for the rig, one process for what would
 // otherwise take many `wine reg` or `wine cmd` starts. Text in and out is UTF-8; every command
 // prints its result on standard output and exits 0 on success, 1 on a failure it names on
 // standard error, 2 on a usage error.
@@ -12,7 +12,8 @@
 //   winedrives [x:=TYPE ...]            replaces HKLM\Software\Wine\Drives (64-bit view)
 //   regset32 KEY NAME TYPE DATA         one value in the 32-bit view (TYPE: dword qword sz
 //                                       expand_sz multi_sz binary); NAME "@" is the default value
-//   regdel32 KEY                        deletes KEY with everything below it (absent is no error)
+//   regdel32 KEY...                     deletes each KEY with everything below it (absent is no
+//                                       error)
 //   regdump32 KEY                       KEY and its subkeys, sorted: "[KEY]" then "name=type:data"
 //   regimport32 FILE                    the regdump32 format back into the registry
 //   regdump64 / regset64 / regdel64     the same in the 64-bit view
@@ -331,19 +332,28 @@ int RegSet(REGSAM view, const Args& args) {
     return status == ERROR_SUCCESS ? 0 : Fail(L"set " + args[0] + L" " + args[1], status);
 }
 
-int RegDel(REGSAM view, const Args& args) {
+int RegDelOne(REGSAM view, const std::wstring& key) {
     HKEY root;
     std::wstring subKey;
-    if (args.size() != 1 || !SplitKey(args[0], root, subKey) || subKey.empty()) return Usage();
+    if (!SplitKey(key, root, subKey) || subKey.empty()) return Usage();
     RegKey handle;
     LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_ALL_ACCESS | view, handle.Receive());
     if (status == ERROR_FILE_NOT_FOUND) return 0;
-    if (status != ERROR_SUCCESS) return Fail(L"open " + args[0], status);
+    if (status != ERROR_SUCCESS) return Fail(L"open " + key, status);
     status = RegDeleteTreeW(handle.Get(), nullptr);
     handle.Reset();
-    if (status != ERROR_SUCCESS) return Fail(L"delete below " + args[0], status);
+    if (status != ERROR_SUCCESS) return Fail(L"delete below " + key, status);
     status = RegDeleteKeyExW(root, subKey.c_str(), view, 0);
-    return status == ERROR_SUCCESS ? 0 : Fail(L"delete " + args[0], status);
+    return status == ERROR_SUCCESS ? 0 : Fail(L"delete " + key, status);
+}
+
+int RegDel(REGSAM view, const Args& args) {
+    if (args.empty()) return Usage();
+    for (const auto& key : args) {
+        int result = RegDelOne(view, key);
+        if (result != 0) return result;
+    }
+    return 0;
 }
 
 bool LessNoCase(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; }

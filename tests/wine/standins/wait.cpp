@@ -1,5 +1,5 @@
 // Stand-in for a background process of the suite: it shows nothing and waits until it is
-// terminated. The bench copies it under the suite's executable names and under names that must
+// terminated. The rig copies it under the suite's executable names and under names that must
 // not be taken for them.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
