@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "procedures/procedures.h"
 
 LPCWSTR CommandLineTail(LPCWSTR commandLine) {

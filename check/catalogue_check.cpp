@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <set>
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 #include "registry/section_name.h"
 #include "registry/snapshot_table.h"
 

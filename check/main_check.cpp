@@ -6,33 +6,14 @@
 
 namespace {
 
+// The platform's own UTF-8 encoding of the text (an unpaired surrogate becomes U+FFFD).
 std::string Utf8(const std::wstring& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned code = static_cast<unsigned>(text[i]);
-        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size()) {
-            unsigned low = static_cast<unsigned>(text[i + 1]);
-            if (low >= 0xDC00 && low < 0xE000) {
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
+    if (text.empty()) return std::string();
+    int length = static_cast<int>(text.size());
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], bytes, nullptr, nullptr);
     return out;
 }
 

@@ -1,6 +1,6 @@
 #include "check/restore_replay.h"
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 #include "procedures/catalogue_walk.h"
 #include "registry/record_text.h"
 #include "registry/section_name.h"

@@ -1,7 +1,7 @@
 #include "check/tree_scan.h"
 
-#include "app/path_buffer.h"
-#include "files/links.h"
+#include "base/path_buffer.h"
+#include "base/links.h"
 #include "platform/handles.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "check/file_read.h"
 #include "check/live_registry.h"
 #include "files/data_sets.h"
-#include "files/links.h"
+#include "base/links.h"
 #include "platform/handles.h"
 #include "procedures/catalogue_walk.h"
 #include "registry/record_text.h"

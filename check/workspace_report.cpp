@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "files/data_sets.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "check/catalogue_check.h"
 #include "check/restore_replay.h"
 #include "check/settings_scan.h"

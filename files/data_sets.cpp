@@ -3,10 +3,10 @@
 
 #include <cwchar>
 
-#include "app/environment.h"
-#include "files/links.h"
+#include "base/environment.h"
+#include "base/links.h"
 #include "files/mirror.h"
-#include "files/whole_copy.h"
+#include "base/whole_copy.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 #include "platform/platform.h"
 
 // Which files of a tree a set carries: every file but the listed names (exclusion), or only the

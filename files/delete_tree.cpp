@@ -2,9 +2,9 @@
 // attribute changed first: a file that cannot be deleted stays, and so does every folder above it.
 // A link is removed as a link, never entered: what it points to keeps every file. An entry whose
 // path would not fit a path buffer is left, with its sub-tree and the folders above it.
-#include "app/environment.h"
-#include "app/path_buffer.h"
-#include "files/links.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
+#include "base/links.h"
 #include "platform/handles.h"
 
 namespace {

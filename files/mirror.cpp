@@ -1,7 +1,7 @@
 #include "files/mirror.h"
 
-#include "files/links.h"
-#include "files/whole_copy.h"
+#include "base/links.h"
+#include "base/whole_copy.h"
 #include "platform/handles.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
 // the whole catalogue; its records go through a draft of the settings file.
-#include "files/links.h"
+#include "base/links.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"

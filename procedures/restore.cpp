@@ -2,7 +2,7 @@
 // in the restore order, copy the data files back, make the recording folders, delete the two
 // data files the suite rebuilds, and delete the workspace.
 #include "files/cleanup.h"
-#include "files/links.h"
+#include "base/links.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"

@@ -1,8 +1,8 @@
 // The recording folders named by the restored settings: one folder level for each save path.
 #include <cwchar>
 
-#include "app/environment.h"
-#include "app/path_buffer.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
 #include "platform/handles.h"
 #include "procedures/save_paths.h"
 

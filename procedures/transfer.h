@@ -2,7 +2,7 @@
 // written back from it.
 #pragma once
 
-#include "app/environment.h"
+#include "base/environment.h"
 
 // Without records (the settings file is a link, or its draft could not be begun) no value is
 // carried, and every list ends at once; the key snapshots are carried all the same.

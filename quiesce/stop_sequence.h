@@ -2,7 +2,7 @@
 // named processes, then its services.
 #pragma once
 
-#include "app/environment.h"
+#include "base/environment.h"
 
 // Terminates the owner of every top-level window of that class (any class when null) and title.
 void TerminateWindowOwners(LPCWSTR className, LPCWSTR title);

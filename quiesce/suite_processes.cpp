@@ -1,7 +1,7 @@
 // The process step: every running process of one of the suite's executable names is terminated.
 #include <cstring>
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 #include "platform/handles.h"
 #include "quiesce/process_termination.h"
 #include "quiesce/stop_sequence.h"

@@ -1,10 +1,10 @@
 // Whole keys below HKEY_LOCAL_MACHINE as hive files in the workspace. Each operation enables its
 // privilege on the process token (and leaves it enabled), opens the key, never creating it, and
 // hands the key and the file to the platform.
-#include "app/environment.h"
-#include "app/path_buffer.h"
-#include "files/links.h"
-#include "files/whole_copy.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
+#include "base/links.h"
+#include "base/whole_copy.h"
 #include "platform/handles.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // "HKEY_LOCAL_MACHINE\SOFTWARE\Tamrix\Mirovane\MainApp".
 #pragma once
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 #include "platform/platform.h"
 
 // False (and an empty name) for a root other than the four predefined ones, or a name that would

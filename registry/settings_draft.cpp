@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "files/links.h"
-#include "files/whole_copy.h"
+#include "base/links.h"
+#include "base/whole_copy.h"
 #include "platform/handles.h"
 
 namespace {

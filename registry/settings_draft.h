@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/environment.h"
-#include "app/path_buffer.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
 
 class SettingsDraft {
 public:

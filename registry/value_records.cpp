@@ -1,7 +1,7 @@
 // Single registry values as records of the settings file: 32-bit numbers as signed decimal text,
 // strings as their text, one section per registry key named after its root and subkey.
-#include "app/environment.h"
-#include "app/path_buffer.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
 #include "platform/handles.h"
 #include "registry/record_text.h"
 #include "registry/section_name.h"

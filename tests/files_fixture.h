@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "files/cleanup.h"
 #include "platform/sim/known_folders.h"
 #include "sim_fixture.h"

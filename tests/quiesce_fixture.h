@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "platform/sim/processes.h"
 #include "platform/sim/services.h"
 #include "platform/sim/text.h"

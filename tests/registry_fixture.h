@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "platform/sim/profile.h"
 #include "platform/sim/registry.h"
 #include "platform/sim/token.h"

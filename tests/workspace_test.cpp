@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "app/environment.h"
+#include "base/environment.h"
 #include "sim_fixture.h"
 
 class WorkspaceTest : public SimTest {

@@ -1,8 +1,8 @@
 // The drive rule and path of a workspace, shared by the program and the inspector.
 #pragma once
 
-#include "app/environment.h"
-#include "app/path_buffer.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
 
 // True when the drive with that index (0 for A:) is present in the mask, is not C:, and is
 // removable or fixed.

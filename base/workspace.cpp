@@ -1,9 +1,9 @@
 // Locating the workspace: the folder "mvtemp" or "mvtempbk" in the root of the first present drive,
 // other than C:, that is removable or fixed.
-#include "app/workspace.h"
+#include "base/workspace.h"
 
-#include "app/environment.h"
-#include "app/path_buffer.h"
+#include "base/environment.h"
+#include "base/path_buffer.h"
 #include "platform/handles.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "files/whole_copy.h"
+#include "base/whole_copy.h"
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 
 LPCWSTR const kPartialCopySuffix = L".mvpart";
 

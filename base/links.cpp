@@ -1,8 +1,8 @@
-#include "files/links.h"
+#include "base/links.h"
 
 #include <cwchar>
 
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 #include "platform/handles.h"
 
 namespace {

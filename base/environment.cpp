@@ -1,4 +1,4 @@
-#include "app/environment.h"
+#include "base/environment.h"
 
 CEnvironment::CEnvironment() { m_szLog[0] = 0; }
 

@@ -1,4 +1,4 @@
-#include "app/path_buffer.h"
+#include "base/path_buffer.h"
 
 #include <cstring>
 
