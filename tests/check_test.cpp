@@ -23,7 +23,7 @@ protected:
     void SetUp() override { drives().Add(L'D', DRIVE_FIXED); }
     CheckResult Check(std::vector<std::wstring> arguments = {}) { return RunCheck(ParseCheckArguments(arguments)); }
     void Backup() {
-        SeedInstallation(*machine);
+        ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
         RunCommand(L"/get");
     }
     // The whole machine as the inspector must leave it.
@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(InspectorTest, CompleteBackupIsReportedCompleteAndIdentical) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
     EXPECT_TRUE(Contains(result.output, L"mvtemp: D:\\mvtemp (folder)"));
@@ -52,7 +52,7 @@ TEST_F(InspectorTest, CompleteBackupIsReportedCompleteAndIdentical) {
 }
 
 TEST_F(InspectorTest, MissingPartsAreReportedWithExitOne) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     files().Remove(L"D:\\mvtemp\\Movendo.ini");
     files().Remove(L"D:\\mvtempbk\\Rondisc3.dat");
     files().Remove(L"D:\\mvtempbk\\MV\\Data\\Old\\Epg.bin");
@@ -64,7 +64,7 @@ TEST_F(InspectorTest, MissingPartsAreReportedWithExitOne) {
 }
 
 TEST_F(InspectorTest, OneDifferingRecordIsNamed) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     ASSERT_TRUE(WritePrivateProfileStringW(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"LiveServerNo",
                                            L"77", L"D:\\mvtempbk\\Movendo.ini"));
     CheckResult result = Check();
@@ -74,8 +74,8 @@ TEST_F(InspectorTest, OneDifferingRecordIsNamed) {
 }
 
 TEST_F(InspectorTest, PreviewNamesEveryChangedValueAndNoUnchangedOne) {
-    Backup();
-    Reinstall(*machine);
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
     const std::wstring mainApp = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
     const std::wstring section = L"HKEY_LOCAL_MACHINE\\" + mainApp;
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, mainApp, L"ATTDigital", SeedNumber(section, L"ATTDigital"));
@@ -104,7 +104,7 @@ TEST_F(InspectorTest, PreviewNamesEveryChangedValueAndNoUnchangedOne) {
 }
 
 TEST_F(InspectorTest, LinksAndPlainFilesAreUnsafeOrProblems) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     files().MakeFolders(L"C:\\Windows\\System32");
     files().MakeLink(L"D:\\mvtemp\\MV\\Data\\escape", L"C:\\Windows");
     CheckResult result = Check();
@@ -122,7 +122,7 @@ TEST_F(InspectorTest, LinksAndPlainFilesAreUnsafeOrProblems) {
 }
 
 TEST_F(InspectorTest, BadSettingsFilesNeitherCrashNorLie) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     files().WriteFile(L"D:\\mvtemp\\Movendo.ini", std::string("\x7f" "ELF\0\0binary", 12));
     files().WriteFile(L"D:\\mvtemp\\CheckSum.dat", "");
     files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", "[A]\r\nx=1\r\n[a]\r\nx=2\r\n");
@@ -152,7 +152,7 @@ TEST_F(InspectorTest, NoWorkspaceAndBadArguments) {
 }
 
 TEST_F(InspectorTest, PathsAtTheLimitAreReportedNotFollowed) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     std::wstring folder = L"D:\\mvtemp\\MV";
     while (folder.size() < 250) folder += L"\\abcdefgh";
     files().MakeFolders(folder);
@@ -179,7 +179,7 @@ size_t Count(const std::wstring& text, const std::wstring& part) {
 }  // namespace
 
 TEST_F(InspectorTest, VerifyAfterACompleteBackupFindsNoGap) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     auto before = State();
     CheckResult result = Check({L"/verify"});
     EXPECT_EQ(State(), before);
@@ -191,7 +191,7 @@ TEST_F(InspectorTest, VerifyAfterACompleteBackupFindsNoGap) {
 
 // What a backup could not carry, and what changed or broke after it, is named for each workspace.
 TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
-    SeedInstallation(*machine);
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
     std::wstring deep = kSuiteRoot;
     while (deep.size() < 240) deep += L"\\folder";
     files().MakeFolders(deep);
@@ -225,7 +225,7 @@ TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
 }
 
 TEST_F(InspectorTest, VerifyCountsAnEmptyOrBinarySettingsFileAsOneGap) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     files().WriteFile(L"D:\\mvtemp\\Movendo.ini", "");
     files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", std::string("\x7f" "ELF\0\0\0\x01\x02", 9));
     files().WriteFile(L"D:\\mvtempbk\\MV\\Data\\Old\\Epg.bin", "");
@@ -242,7 +242,7 @@ TEST_F(InspectorTest, VerifyCountsAnEmptyOrBinarySettingsFileAsOneGap) {
 // ---- hive files are whole or named -----------------------------------------------------------
 
 TEST_F(InspectorTest, HiveFilesAreCheckedAsWholeHives) {
-    Backup();
+    ASSERT_NO_FATAL_FAILURE(Backup());
     std::string saved = files().ReadFile(L"D:\\mvtemp\\Rondisc1.dat");
     HiveVerdict whole = CheckHiveBytes(saved);
     EXPECT_EQ(whole.format, HiveFormat::WindowsHive);
@@ -270,8 +270,8 @@ TEST_F(InspectorTest, HiveFilesAreCheckedAsWholeHives) {
 // ---- /preview: the gate before /set ------------------------------------------------------------
 
 TEST_F(InspectorTest, PreviewExitsFourNamingEachLossAndWhatToDoFirst) {
-    Backup();
-    Reinstall(*machine);
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
     machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Rondisc\\MPEG2_HDTVSD");
     files().Remove(L"C:\\Users\\user\\AppData\\Local\\Tamrix");
     auto before = State();
@@ -292,8 +292,8 @@ TEST_F(InspectorTest, PreviewExitsFourNamingEachLossAndWhatToDoFirst) {
 
 // Four comes before one: links and an unreadable settings file are losses as well as problems.
 TEST_F(InspectorTest, PreviewCountsLinksAndUnreadableSettingsAsLosses) {
-    Backup();
-    Reinstall(*machine);
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
     files().MakeFolders(L"C:\\Windows");
     files().MakeLink(L"D:\\mvtemp\\MV\\Data\\escape", L"C:\\Windows");
     files().WriteFile(L"D:\\mvtempbk\\Movendo.ini", std::string("\x7f" "ELF\0\0\0binary", 13));
