@@ -172,7 +172,7 @@ void RenderPreviewJson(const PreviewReport& preview, JsonWriter& json) {
 std::wstring SummaryLine(const CheckReport& report, int exitCode) {
     size_t problems = report.primary.problems.size() + report.second.problems.size();
     size_t unsafe = report.primary.unsafe.size() + report.second.unsafe.size();
-    std::wstring gaps = report.verify ? L", " + Num(report.verifyReport.gaps.size()) + L" gaps against this machine" : L"";
+    std::wstring gaps = report.verify ? L", " + Num(report.verifyReport.gaps.size()) + L" gaps against this machine" : std::wstring();
     switch (exitCode) {
     case 0:
         return report.verify ? L"Summary: both workspaces complete, identical and equal to this machine (exit 0)"

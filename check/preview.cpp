@@ -42,7 +42,7 @@ ValueChange CompareWithLive(const ReplayedWrite& write) {
     change.name = write.name;
     change.saved = write.text;
     LiveValue live = ReadLiveValue(write.root, write.subKey, write.name);
-    change.live = live.state == LiveState::Present ? live.AsText() : L"";
+    change.live = live.state == LiveState::Present ? live.AsText() : std::wstring();
     if (live.state == LiveState::MissingKey) {
         change.outcome = ValueOutcome::MissingKey;
     } else if (live.state == LiveState::MissingValue) {
@@ -68,7 +68,7 @@ void AddUnrestoredValues(const WorkspaceReport& primary, const WorkspaceReport& 
                 if (report->IsFolder()) ReadRestoredRecord(report->settingsFile, row.root, row.subKey, name, row.kind == RowKind::String, change.saved);
             }
             LiveValue live = ReadLiveValue(row.root, row.subKey, name);
-            change.live = live.state == LiveState::Present ? live.AsText() : L"";
+            change.live = live.state == LiveState::Present ? live.AsText() : std::wstring();
             preview.values.push_back(change);
         });
     }

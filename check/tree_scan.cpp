@@ -54,6 +54,6 @@ TreeScan ScanTree(const std::wstring& folder) {
     EntryKind kind = KindOfEntry(folder);
     scan.present = kind == EntryKind::Folder || kind == EntryKind::Link;
     scan.isLink = kind == EntryKind::Link;
-    if (kind == EntryKind::Folder) ScanLevel(folder.c_str(), L"", scan);
+    if (kind == EntryKind::Folder) ScanLevel(folder.c_str(), std::wstring(), scan);
     return scan;
 }

@@ -98,7 +98,7 @@ void VerifyValues(const WorkspaceReport& ws, VerifyReport& out) {
 
 std::wstring MatchGap(const FileComparison& comparison) {
     switch (comparison.match) {
-    case FileMatch::Same: return L"";
+    case FileMatch::Same: return std::wstring();
     case FileMatch::Differs: return L"its copy differs in content";
     case FileMatch::SourceUnreadable: return L"unreadable or locked, so a backup cannot copy it";
     case FileMatch::CopyMissing: return L"not in the workspace";

@@ -8,6 +8,7 @@ target_compile_options(winsim PRIVATE -O1)
 
 add_library(movendo_core STATIC ${MOVENDO_CORE_SOURCES})
 target_include_directories(movendo_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_precompile_headers(movendo_core PRIVATE ${MOVENDO_PRECOMPILED})
 target_link_libraries(movendo_core PUBLIC winsim)
 
 enable_testing()

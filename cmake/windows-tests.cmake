@@ -21,7 +21,7 @@ add_executable(contract_tests ${CONTRACT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/check
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(contract_tests PRIVATE ${MOVENDO_TEST_PROGRAM_OPTIONS})
 target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ${WIN_LINK_STATIC})
-target_precompile_headers(contract_tests PRIVATE <gtest/gtest.h>)
+target_precompile_headers(contract_tests PRIVATE <gtest/gtest.h> ${MOVENDO_PRECOMPILED})
 
 # Console programs of the rig.
 function(movendo_rig_program name)
