@@ -1,6 +1,6 @@
 #include "check/hive_check.h"
 
-#include "check/file_read.h"
+#include "base/file_read.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cwctype>
 #include <set>
 
-#include "check/file_read.h"
+#include "base/file_read.h"
 
 namespace {
 

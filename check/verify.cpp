@@ -1,6 +1,6 @@
 #include "check/verify.h"
 
-#include "check/file_read.h"
+#include "base/file_read.h"
 #include "check/live_registry.h"
 #include "files/data_sets.h"
 #include "base/links.h"

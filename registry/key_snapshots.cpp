@@ -3,6 +3,7 @@
 // hands the key and the file to the platform.
 #include "base/environment.h"
 #include "base/path_buffer.h"
+#include "base/file_read.h"
 #include "base/links.h"
 #include "base/whole_copy.h"
 #include "platform/handles.h"
@@ -27,11 +28,8 @@ bool EnablePrivilege(HANDLE token, LPCWSTR privilege) {
     return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr) != FALSE;
 }
 
-bool FileIsEmpty(LPCWSTR path) {
-    KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    return file.Valid() && GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0;
-}
+// Reads nothing: a single byte makes the file too large for the bound.
+bool FileIsEmpty(LPCWSTR path) { return ReadWholeFile(path, 0).status == FileReadStatus::Read; }
 
 // A hive is written only where no file of that name exists: the platform's refusal to replace a
 // file is not relied on, since not every implementation of it refuses. Nor is anything written

@@ -1,10 +1,10 @@
 #include "registry/settings_draft.h"
 
-#include <cstring>
+#include <utility>
 
+#include "base/file_read.h"
 #include "base/links.h"
 #include "base/whole_copy.h"
-#include "platform/handles.h"
 
 namespace {
 
@@ -17,13 +17,10 @@ const char kSealText[] = "[Movendo.Draft]\r\nwhole=1";
 // The file's bytes as they are on disk (never through the profile operations, which may answer
 // from what they hold in memory).
 bool ReadBytes(LPCWSTR path, std::string& bytes) {
-    KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x4000000) return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    return bytes.empty() || (ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                             read == bytes.size());
+    FileReadResult file = ReadWholeFile(path, 0x4000000);
+    if (file.status != FileReadStatus::Read || file.bytes.size() != file.size) return false;
+    bytes = std::move(file.bytes);
+    return true;
 }
 
 // The seal's text as the file holds it: in single bytes, or in UTF-16LE.

@@ -1,4 +1,5 @@
-// Reading a whole file through the platform, read-only and shared, with a size bound.
+// Reading whole files through the platform, read-only and shared, with a size bound, and comparing
+// a file with its copy byte for byte.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "check/file_read.h"
+#include "base/file_read.h"
 
 #include <algorithm>
 
