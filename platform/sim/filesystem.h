@@ -12,6 +12,7 @@
 namespace sim {
 
 struct OpenFile;
+struct ProfileParse;
 
 struct Node {
     std::wstring name;
@@ -24,6 +25,9 @@ struct Node {
     std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
     uint64_t writeTime = 0;
     Node* parent = nullptr;
+    // The profile functions' parse of data (sim_profile.cpp), used only while its copy of the
+    // bytes equals data.
+    std::shared_ptr<ProfileParse> profile;
 
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool IsLink() const { return !linkTarget.empty(); }

@@ -1,8 +1,10 @@
 // Profile (INI) files over the simulated file system, with the platform's rules: section and key
 // names without regard to case and with surrounding blanks ignored, values trimmed and a matching
 // pair of quotes stripped on read, new sections at the end of the file and new keys at the end of
-// their section, every other line kept as it was.
+// their section, every other line kept as it was. A file is parsed once and the parse kept with
+// its node for as long as the node's bytes stay the same.
 #include <algorithm>
+#include <cwctype>
 
 #include "drives.h"
 #include "filesystem.h"
@@ -16,6 +18,7 @@ ProfileText DecodeProfile(const std::vector<uint8_t>& bytes) {
     ProfileText profile;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         profile.unicode = true;
+        profile.text.reserve(bytes.size() / 2);
         for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
             unsigned unit = bytes[at] | (bytes[at + 1] << 8);
             bool high = unit >= 0xD800 && unit <= 0xDBFF;
@@ -29,22 +32,23 @@ ProfileText DecodeProfile(const std::vector<uint8_t>& bytes) {
         }
         return profile;
     }
-    for (uint8_t byte : bytes) profile.text += static_cast<wchar_t>(byte);
+    profile.text.assign(bytes.begin(), bytes.end());
     return profile;
 }
 
-std::vector<uint8_t> EncodeProfile(const ProfileText& profile) {
-    std::vector<uint8_t> bytes;
-    if (!profile.unicode) {
-        for (wchar_t ch : profile.text) bytes.push_back(static_cast<unsigned>(ch) <= 0xFF ? static_cast<uint8_t>(ch) : '?');
-        return bytes;
+namespace {
+
+// The bytes of a text in a profile file's encoding, without the byte-order mark.
+void AppendEncoded(const std::wstring& text, bool unicode, std::vector<uint8_t>& bytes) {
+    if (!unicode) {
+        for (wchar_t ch : text) bytes.push_back(static_cast<unsigned>(ch) <= 0xFF ? static_cast<uint8_t>(ch) : '?');
+        return;
     }
     auto unit = [&](unsigned value) {
         bytes.push_back(static_cast<uint8_t>(value));
         bytes.push_back(static_cast<uint8_t>(value >> 8));
     };
-    unit(0xFEFF);
-    for (wchar_t ch : profile.text) {
+    for (wchar_t ch : text) {
         unsigned code = static_cast<unsigned>(ch);
         if (code > 0xFFFF) {
             unit(0xD800 + ((code - 0x10000) >> 10));
@@ -53,8 +57,45 @@ std::vector<uint8_t> EncodeProfile(const ProfileText& profile) {
             unit(code);
         }
     }
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeProfile(const ProfileText& profile) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(profile.text.size() * (profile.unicode ? 2 : 1) + 2);
+    if (profile.unicode) bytes = {0xFF, 0xFE};
+    AppendEncoded(profile.text, profile.unicode, bytes);
     return bytes;
 }
+
+// [begin, end) of a profile file's text.
+struct ProfileSpan {
+    size_t begin = 0;
+    size_t end = 0;
+};
+
+// One line of a profile file: its content is [begin, end) without the line end; the next line
+// starts at next. What it is: a section header "[name]", a key line "name=value", or anything
+// else (a line without '=' is no key).
+struct ProfileLine {
+    enum Kind { Other, Section, Key };
+    size_t begin = 0;
+    size_t end = 0;
+    size_t next = 0;
+    Kind kind = Other;
+    ProfileSpan name;       // the section's or the key's name, trimmed
+    ProfileSpan value;      // a key's value, trimmed
+    size_t valueStart = 0;  // a key's first character after the '='
+};
+
+// A profile file parsed into lines, kept with its node: reading many keys of one file costs one
+// parse, and a write edits the text, its lines and its bytes in place.
+struct ProfileParse {
+    std::vector<uint8_t> bytes;  // the file's content this is the parse of
+    ProfileText profile;
+    std::vector<ProfileLine> lines;
+};
 
 namespace {
 
@@ -62,60 +103,144 @@ bool IsBlank(wchar_t ch) {
     return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n' || ch == L'\v' || ch == L'\f' || ch == 0x1A;
 }
 
-std::wstring Trim(const std::wstring& text) {
-    size_t begin = 0, end = text.size();
+ProfileSpan Trimmed(const std::wstring& text, size_t begin, size_t end) {
     while (begin < end && IsBlank(text[begin])) ++begin;
     while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+    return {begin, end};
 }
 
-// One line of the file: its content is [begin, end) without the line end; the next line starts at next.
-struct Line {
-    size_t begin;
-    size_t end;
-    size_t next;
-};
+std::wstring Trim(const std::wstring& text) {
+    ProfileSpan span = Trimmed(text, 0, text.size());
+    return text.substr(span.begin, span.end - span.begin);
+}
 
-std::vector<Line> SplitLines(const std::wstring& text) {
-    std::vector<Line> lines;
-    size_t at = 0;
-    while (at < text.size()) {
+std::wstring TextOf(const std::wstring& text, ProfileSpan span) { return text.substr(span.begin, span.end - span.begin); }
+
+bool SameNameAt(const std::wstring& text, ProfileSpan span, const std::wstring& name) {
+    if (span.end - span.begin != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (std::towupper(text[span.begin + i]) != std::towupper(name[i])) return false;
+    }
+    return true;
+}
+
+void Classify(const std::wstring& text, ProfileLine& line) {
+    line.kind = ProfileLine::Other;
+    ProfileSpan trimmed = Trimmed(text, line.begin, line.end);
+    if (trimmed.end > trimmed.begin && text[trimmed.begin] == L'[') {
+        size_t close = trimmed.end;
+        while (close > trimmed.begin && text[close - 1] != L']') --close;
+        if (close > trimmed.begin) {
+            line.kind = ProfileLine::Section;
+            line.name = Trimmed(text, trimmed.begin + 1, close - 1);
+            return;
+        }
+    }
+    size_t equals = line.begin;
+    while (equals < line.end && text[equals] != L'=') ++equals;
+    if (equals == line.end) return;
+    line.kind = ProfileLine::Key;
+    line.name = Trimmed(text, line.begin, equals);
+    line.value = Trimmed(text, equals + 1, line.end);
+    line.valueStart = equals + 1;
+}
+
+// The lines of text[from, to), where from starts a line and to starts one or ends the text.
+std::vector<ProfileLine> SplitLines(const std::wstring& text, size_t from, size_t to) {
+    std::vector<ProfileLine> lines;
+    for (size_t at = from; at < to;) {
         size_t newline = text.find(L'\n', at);
-        size_t end = newline == std::wstring::npos ? text.size() : newline;
-        size_t next = newline == std::wstring::npos ? text.size() : newline + 1;
-        if (end > at && text[end - 1] == L'\r') --end;
-        lines.push_back({at, end, next});
-        at = next;
+        ProfileLine line;
+        line.begin = at;
+        line.end = newline == std::wstring::npos ? text.size() : newline;
+        line.next = newline == std::wstring::npos ? text.size() : newline + 1;
+        if (line.end > at && text[line.end - 1] == L'\r') --line.end;
+        Classify(text, line);
+        lines.push_back(line);
+        at = line.next;
     }
     return lines;
 }
 
-// What a line is: a section header "[name]", a key line "name=value", or anything else (a line
-// without '=' is no key).
-struct Entry {
-    enum Kind { Other, Section, Key } kind = Other;
-    std::wstring name;
-    std::wstring value;
-    size_t valueBegin = 0;  // where the value's text starts in the file
-};
+void Reparse(ProfileParse& parse) {
+    parse.profile = DecodeProfile(parse.bytes);
+    parse.lines = SplitLines(parse.profile.text, 0, parse.profile.text.size());
+}
 
-Entry Parse(const std::wstring& text, const Line& line) {
-    Entry entry;
-    std::wstring content = text.substr(line.begin, line.end - line.begin);
-    std::wstring trimmed = Trim(content);
-    size_t close = trimmed.rfind(L']');
-    if (!trimmed.empty() && trimmed[0] == L'[' && close != std::wstring::npos) {
-        entry.kind = Entry::Section;
-        entry.name = Trim(trimmed.substr(1, close - 1));
-        return entry;
+ProfileParse& ParseOf(Node& node) {
+    if (!node.profile || node.profile->bytes != node.data) {
+        auto parse = std::make_shared<ProfileParse>();
+        parse->bytes = node.data;
+        Reparse(*parse);
+        node.profile = std::move(parse);
     }
-    size_t equals = content.find(L'=');
-    if (equals == std::wstring::npos) return entry;
-    entry.kind = Entry::Key;
-    entry.name = Trim(content.substr(0, equals));
-    entry.value = Trim(content.substr(equals + 1));
-    entry.valueBegin = line.begin + equals + 1;
-    return entry;
+    return *node.profile;
+}
+
+bool IsSurrogate(wchar_t ch) { return ch >= 0xD800 && ch <= 0xDFFF; }
+
+// True when text[pos, pos + count) can be replaced by insert without parsing the file again: the
+// new text stays as it is when encoded and read back, each character is one unit in the file, and
+// no surrogate half next to the edit could pair with another.
+bool EditsInPlace(const ProfileParse& parse, size_t pos, size_t count, const std::wstring& insert) {
+    const ProfileText& profile = parse.profile;
+    auto plain = [&](wchar_t ch) {
+        return profile.unicode ? static_cast<unsigned>(ch) <= 0xFFFF && !IsSurrogate(ch) : static_cast<unsigned>(ch) <= 0xFF;
+    };
+    if (!std::all_of(insert.begin(), insert.end(), plain)) return false;
+    if (!profile.unicode) return true;
+    if (parse.bytes.size() != 2 + 2 * profile.text.size()) return false;  // a character of two units, or an odd byte
+    bool before = pos > 0 && IsSurrogate(profile.text[pos - 1]);
+    bool after = pos + count < profile.text.size() && IsSurrogate(profile.text[pos + count]);
+    return !before && !after;
+}
+
+// The index of the first line that ends after pos, or lines.size().
+size_t LineAfter(const std::vector<ProfileLine>& lines, size_t pos) {
+    auto found = std::upper_bound(lines.begin(), lines.end(), pos,
+                                  [](size_t at, const ProfileLine& line) { return at < line.next; });
+    return static_cast<size_t>(found - lines.begin());
+}
+
+void Shift(ProfileLine& line, size_t by, bool forward) {
+    for (size_t* at : {&line.begin, &line.end, &line.next, &line.name.begin, &line.name.end, &line.value.begin,
+                       &line.value.end, &line.valueStart}) {
+        *at = forward ? *at + by : *at - by;
+    }
+}
+
+// Replaces text[pos, pos + count) with insert, keeping the bytes and the lines up to date: the
+// lines the edit touches are split again, the ones after it move.
+void Splice(ProfileParse& parse, size_t pos, size_t count, const std::wstring& insert) {
+    std::wstring& text = parse.profile.text;
+    if (!EditsInPlace(parse, pos, count, insert)) {
+        text.replace(pos, count, insert);
+        parse.bytes = EncodeProfile(parse.profile);
+        Reparse(parse);
+        return;
+    }
+    auto& lines = parse.lines;
+    size_t first = LineAfter(lines, pos);
+    if (first == lines.size() && first > 0 && text.back() != L'\n') --first;  // text added to an unended last line
+    size_t last = LineAfter(lines, pos + count);  // the line holding the end of the edit, which is split again
+    size_t from = first < lines.size() ? lines[first].begin : text.size();
+    size_t to = last < lines.size() ? lines[last].next : text.size();
+    size_t tail = last < lines.size() ? last + 1 : lines.size();
+
+    size_t unit = parse.profile.unicode ? 2 : 1, offset = parse.profile.unicode ? 2 : 0;
+    std::vector<uint8_t> encoded;
+    AppendEncoded(insert, parse.profile.unicode, encoded);
+    auto at = parse.bytes.begin() + static_cast<std::ptrdiff_t>(offset + pos * unit);
+    at = parse.bytes.erase(at, at + static_cast<std::ptrdiff_t>(count * unit));
+    parse.bytes.insert(at, encoded.begin(), encoded.end());
+    text.replace(pos, count, insert);
+
+    bool grows = insert.size() >= count;
+    size_t by = grows ? insert.size() - count : count - insert.size();
+    for (size_t i = tail; i < lines.size(); ++i) Shift(lines[i], by, grows);
+    std::vector<ProfileLine> fresh = SplitLines(text, from, grows ? to + by : to - by);
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.begin() + static_cast<std::ptrdiff_t>(tail));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(first), fresh.begin(), fresh.end());
 }
 
 // Where a section lies: the index of its header line and of the line after its last line.
@@ -125,17 +250,17 @@ struct SectionSpan {
     size_t end = 0;
 };
 
-SectionSpan FindSection(const std::wstring& text, const std::vector<Line>& lines, const std::wstring& name) {
+SectionSpan FindSection(const ProfileParse& parse, const std::wstring& name) {
     SectionSpan span;
-    span.end = lines.size();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        Entry entry = Parse(text, lines[i]);
-        if (entry.kind != Entry::Section) continue;
+    span.end = parse.lines.size();
+    for (size_t i = 0; i < parse.lines.size(); ++i) {
+        const ProfileLine& line = parse.lines[i];
+        if (line.kind != ProfileLine::Section) continue;
         if (span.found) {
             span.end = i;
             break;
         }
-        if (SameName(entry.name, name)) {
+        if (SameNameAt(parse.profile.text, line.name, name)) {
             span.found = true;
             span.header = i;
         }
@@ -144,13 +269,12 @@ SectionSpan FindSection(const std::wstring& text, const std::vector<Line>& lines
 }
 
 // The index of the section's first line for that key, or lines.size().
-size_t FindKey(const std::wstring& text, const std::vector<Line>& lines, const SectionSpan& span,
-               const std::wstring& key) {
+size_t FindKey(const ProfileParse& parse, const SectionSpan& span, const std::wstring& key) {
     for (size_t i = span.header + 1; span.found && i < span.end; ++i) {
-        Entry entry = Parse(text, lines[i]);
-        if (entry.kind == Entry::Key && SameName(entry.name, key)) return i;
+        const ProfileLine& line = parse.lines[i];
+        if (line.kind == ProfileLine::Key && SameNameAt(parse.profile.text, line.name, key)) return i;
     }
-    return lines.size();
+    return parse.lines.size();
 }
 
 std::wstring StripQuotes(const std::wstring& value) {
@@ -170,22 +294,20 @@ std::wstring ProfilePath(LPCWSTR file) {
 // The profile functions open the file sharing reading and writing.
 constexpr DWORD kProfileShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// The text of a profile file; false when it is missing or cannot be read.
-bool ReadProfile(LPCWSTR file, ProfileText& profile) {
-    if (file == nullptr || *file == 0) return false;
+// The parse of a profile file; null when it is missing or cannot be read.
+const ProfileParse* ReadProfile(LPCWSTR file) {
+    if (file == nullptr || *file == 0) return nullptr;
     Lookup found = Machine::Current().files().Resolve(ProfilePath(file), true);
-    if (found.error || !found.node || found.node->IsFolder()) return false;
-    if (SharingConflict(*found.node, GENERIC_READ, kProfileShare)) return false;
-    profile = DecodeProfile(found.node->data);
-    return true;
+    if (found.error || !found.node || found.node->IsFolder()) return nullptr;
+    if (SharingConflict(*found.node, GENERIC_READ, kProfileShare)) return nullptr;
+    return &ParseOf(*found.node);
 }
 
-bool FindValue(const std::wstring& text, const std::wstring& section, const std::wstring& key, std::wstring& value) {
-    std::vector<Line> lines = SplitLines(text);
-    SectionSpan span = FindSection(text, lines, Trim(section));
-    size_t line = FindKey(text, lines, span, Trim(key));
-    if (line == lines.size()) return false;
-    value = StripQuotes(Parse(text, lines[line]).value);
+bool FindValue(const ProfileParse& parse, const std::wstring& section, const std::wstring& key, std::wstring& value) {
+    SectionSpan span = FindSection(parse, Trim(section));
+    size_t line = FindKey(parse, span, Trim(key));
+    if (line == parse.lines.size()) return false;
+    value = StripQuotes(TextOf(parse.profile.text, parse.lines[line].value));
     return true;
 }
 
@@ -221,62 +343,65 @@ DWORD CopyList(const std::vector<std::wstring>& names, LPWSTR buffer, DWORD size
     return size - 2;
 }
 
-std::vector<std::wstring> SectionNames(const std::wstring& text) {
+std::vector<std::wstring> SectionNames(const ProfileParse& parse) {
     std::vector<std::wstring> names;
-    for (const Line& line : SplitLines(text)) {
-        Entry entry = Parse(text, line);
-        if (entry.kind == Entry::Section) names.push_back(entry.name);
+    for (const ProfileLine& line : parse.lines) {
+        if (line.kind == ProfileLine::Section) names.push_back(TextOf(parse.profile.text, line.name));
     }
     return names;
 }
 
-std::vector<std::wstring> KeyNames(const std::wstring& text, const std::wstring& section) {
+std::vector<std::wstring> KeyNames(const ProfileParse& parse, const std::wstring& section) {
     std::vector<std::wstring> names;
-    std::vector<Line> lines = SplitLines(text);
-    SectionSpan span = FindSection(text, lines, Trim(section));
+    SectionSpan span = FindSection(parse, Trim(section));
     for (size_t i = span.header + 1; span.found && i < span.end; ++i) {
-        Entry entry = Parse(text, lines[i]);
-        if (entry.kind == Entry::Key) names.push_back(entry.name);
+        const ProfileLine& line = parse.lines[i];
+        if (line.kind == ProfileLine::Key) names.push_back(TextOf(parse.profile.text, line.name));
     }
     return names;
 }
 
-// Applies one write to the text of a profile file: a null key removes the section, a null value
-// removes the key, anything else sets the key, adding it (and its section) when missing.
-void ApplyWrite(std::wstring& text, const std::wstring& section, LPCWSTR keyName, LPCWSTR value) {
-    std::vector<Line> lines = SplitLines(text);
-    SectionSpan span = FindSection(text, lines, section);
+bool IsBlankLine(const std::wstring& text, const ProfileLine& line) {
+    ProfileSpan trimmed = Trimmed(text, line.begin, line.end);
+    return trimmed.begin == trimmed.end;
+}
+
+// Applies one write to a profile file: a null key removes the section, a null value removes the
+// key, anything else sets the key, adding it (and its section) when missing.
+void ApplyWrite(ProfileParse& parse, const std::wstring& section, LPCWSTR keyName, LPCWSTR value) {
+    const std::wstring& text = parse.profile.text;
+    const std::vector<ProfileLine>& lines = parse.lines;
+    SectionSpan span = FindSection(parse, section);
     auto startOf = [&](size_t index) { return index < lines.size() ? lines[index].begin : text.size(); };
     if (keyName == nullptr) {
-        if (span.found) text.erase(lines[span.header].begin, startOf(span.end) - lines[span.header].begin);
+        if (span.found) Splice(parse, lines[span.header].begin, startOf(span.end) - lines[span.header].begin, L"");
         return;
     }
     std::wstring key = Trim(keyName);
-    auto endLine = [&]() { return (!text.empty() && text.back() != L'\n') ? std::wstring(L"\r\n") : std::wstring(); };
+    std::wstring lineEnd = (!text.empty() && text.back() != L'\n') ? L"\r\n" : L"";
     if (!span.found) {
-        if (value == nullptr) return;
-        text += endLine() + L"[" + section + L"]\r\n" + key + L"=" + value + L"\r\n";
+        if (value != nullptr) Splice(parse, text.size(), 0, lineEnd + L"[" + section + L"]\r\n" + key + L"=" + value + L"\r\n");
         return;
     }
-    size_t found = FindKey(text, lines, span, key);
+    size_t found = FindKey(parse, span, key);
     if (found != lines.size()) {
+        const ProfileLine& line = lines[found];
         if (value == nullptr) {
-            text.erase(lines[found].begin, lines[found].next - lines[found].begin);
+            Splice(parse, line.begin, line.next - line.begin, L"");
         } else {
-            size_t begin = Parse(text, lines[found]).valueBegin;
-            text.replace(begin, lines[found].end - begin, value);
+            Splice(parse, line.valueStart, line.end - line.valueStart, value);
         }
         return;
     }
     if (value == nullptr) return;
     size_t last = span.header;  // the section's last line that is not blank
     for (size_t i = span.header + 1; i < span.end; ++i) {
-        if (!Trim(text.substr(lines[i].begin, lines[i].end - lines[i].begin)).empty()) last = i;
+        if (!IsBlankLine(text, lines[i])) last = i;
     }
     size_t at = lines[last].next;
     std::wstring line = key + L"=" + value + L"\r\n";
-    if (at == text.size()) line = endLine() + line;
-    text.insert(at, line);
+    if (at == text.size()) line = lineEnd + line;
+    Splice(parse, at, 0, line);
 }
 
 // RtlUnicodeStringToInteger with base 0: blanks skipped, an optional sign, an optional "0x", "0o"
@@ -331,26 +456,24 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR text, LPCW
     if (node && (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (DWORD error = files.WriteError(found.drive)) return Fail(error, FALSE);
 
-    sim::ProfileText profile = node ? sim::DecodeProfile(node->data) : sim::ProfileText();
-    sim::ApplyWrite(profile.text, sim::Trim(section), key, text);
-    std::vector<uint8_t> bytes = sim::EncodeProfile(profile);
-    // The whole file is written again from its start: when the room runs out, it is left cut there.
     if (!node) node = files.AddChild(found.parent, found.name, false);
+    sim::ProfileParse& parse = sim::ParseOf(*node);
+    sim::ApplyWrite(parse, sim::Trim(section), key, text);
+    // The whole file is written again from its start: when the room runs out, it is left cut there.
     files.Reserve(found.drive, node->data.size(), 0);
     uint64_t room = (*files.drives)[found.drive].freeBytes;
-    bool fits = room >= bytes.size();
-    if (!fits) bytes.resize(static_cast<size_t>(room));
-    files.Reserve(found.drive, 0, bytes.size());
-    node->data = std::move(bytes);
+    bool fits = room >= parse.bytes.size();
+    size_t written = fits ? parse.bytes.size() : static_cast<size_t>(room);
+    files.Reserve(found.drive, 0, written);
+    node->data.assign(parse.bytes.begin(), parse.bytes.begin() + static_cast<std::ptrdiff_t>(written));
     node->writeTime = files.clock++;
     return fits ? TRUE : Fail(ERROR_DISK_FULL, FALSE);
 }
 
 UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file) {
-    sim::ProfileText profile;
+    const sim::ProfileParse* parse = section && key ? sim::ReadProfile(file) : nullptr;
     std::wstring value;
-    if (section == nullptr || key == nullptr || !sim::ReadProfile(file, profile) ||
-        !sim::FindValue(profile.text, section, key, value) || value.empty()) {
+    if (parse == nullptr || !sim::FindValue(*parse, section, key, value) || value.empty()) {
         return static_cast<UINT>(defaultValue);
     }
     return sim::ParseInteger(value);
@@ -360,13 +483,14 @@ DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultText
                                LPCWSTR file) {
     Machine& machine = Machine::Current();
     if (buffer == nullptr || size == 0) return 0;
-    sim::ProfileText profile;
-    bool readable = sim::ReadProfile(file, profile);
-    machine.lastError = readable ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-    if (section == nullptr) return sim::CopyList(sim::SectionNames(profile.text), buffer, size);
-    if (key == nullptr) return sim::CopyList(sim::KeyNames(profile.text, section), buffer, size);
+    static const sim::ProfileParse kNoFile;
+    const sim::ProfileParse* found = sim::ReadProfile(file);
+    const sim::ProfileParse& parse = found ? *found : kNoFile;
+    machine.lastError = found ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    if (section == nullptr) return sim::CopyList(sim::SectionNames(parse), buffer, size);
+    if (key == nullptr) return sim::CopyList(sim::KeyNames(parse, section), buffer, size);
     std::wstring value;
-    if (readable && sim::FindValue(profile.text, section, key, value)) return sim::CopyText(value, buffer, size);
+    if (found && sim::FindValue(parse, section, key, value)) return sim::CopyText(value, buffer, size);
     machine.lastError = ERROR_FILE_NOT_FOUND;
     // The default loses its trailing blanks.
     std::wstring fallback = defaultText ? defaultText : L"";

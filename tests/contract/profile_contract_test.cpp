@@ -87,6 +87,41 @@ TEST_F(ProfileContractTest, NewKeyGoesAfterTheSectionsLastLineAndBeforeItsBlankL
     EXPECT_EQ(ReadBytes(File()), "[S]\r\nA=1\r\n; note\r\nC=3\r\n\r\n[T]\r\nB=2\r\nD=4\r\n");
 }
 
+// Writes inside a file (values that grow and shrink, a key added in the middle, keys and a
+// section removed) leave every other entry readable where it was, in the file as written and in
+// a new file made of its bytes.
+TEST_F(ProfileContractTest, WritesInsideTheFileLeaveEveryOtherEntryReadable) {
+    ASSERT_TRUE(WriteBytes(File(), "[A]\r\na=1\r\nb=2\r\nz=26\r\n[B]\r\nc=3\r\n; note\r\n[C]\r\nd=4\r\n[D]\r\nf=6"));
+    ASSERT_TRUE(Write(L"A", L"a", L"a longer value"));
+    ASSERT_TRUE(Write(L"C", L"d", L""));
+    ASSERT_TRUE(Write(L"A", L"new", L"x"));
+    ASSERT_TRUE(Write(L"D", L"g", L"7"));
+    ASSERT_TRUE(Write(L"A", L"b", nullptr));
+    ASSERT_TRUE(Write(L"B", nullptr, nullptr));
+    ASSERT_TRUE(Write(L"C", L"e", L"5"));
+    const std::wstring file = File();
+    const std::wstring copy = Path(L"copy.ini");
+    ASSERT_TRUE(WriteBytes(copy, ReadBytes(file)));
+    for (const std::wstring& path : {file, copy}) {
+        WCHAR buffer[64];
+        auto read = [&](LPCWSTR section, LPCWSTR key) {
+            GetPrivateProfileStringW(section, key, L"(default)", buffer, 64, path.c_str());
+            return std::wstring(buffer);
+        };
+        EXPECT_EQ(read(L"A", L"a"), L"a longer value");
+        EXPECT_EQ(read(L"A", L"b"), L"(default)");
+        EXPECT_EQ(read(L"A", L"z"), L"26");
+        EXPECT_EQ(read(L"A", L"new"), L"x");
+        EXPECT_EQ(read(L"B", L"c"), L"(default)");
+        EXPECT_EQ(read(L"C", L"d"), L"");
+        EXPECT_EQ(read(L"C", L"e"), L"5");
+        EXPECT_EQ(read(L"D", L"f"), L"6");
+        EXPECT_EQ(read(L"D", L"g"), L"7");
+        EXPECT_EQ(GetPrivateProfileStringW(nullptr, nullptr, L"", buffer, 64, path.c_str()), 6u);
+        EXPECT_EQ(std::wstring(buffer, 7), std::wstring(L"A\0C\0D\0\0", 7));
+    }
+}
+
 TEST_F(ProfileContractTest, ReadsIgnoreCaseAndBlanksAndStripOneMatchingPairOfQuotes) {
     ASSERT_TRUE(WriteBytes(File(), "[ Sec ]\r\n  Key  =  \"quoted value\"  \r\nSingle='x'\r\nOdd=\"y'\r\nNoEquals\r\n"
                                    "Empty=\r\n[Next]\r\nKey=other\r\n"));

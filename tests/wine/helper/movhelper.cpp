@@ -14,7 +14,8 @@
 //                                       expand_sz multi_sz binary); NAME "@" is the default value
 //   regdel32 KEY...                     deletes each KEY with everything below it (absent is no
 //                                       error)
-//   regdump32 KEY                       KEY and its subkeys, sorted: "[KEY]" then "name=type:data"
+//   regdump32 KEY...                    each KEY and its subkeys, sorted: "[KEY]" then
+//                                       "name=type:data"; "missing" for a KEY that is absent
 //   regimport32 FILE                    the regdump32 format back into the registry
 //   regdump64 / regset64 / regdel64     the same in the 64-bit view
 //   tree PATH                           every entry below PATH, sorted: "rel\path<TAB>attrs<TAB>size"
@@ -391,17 +392,20 @@ void DumpKey(HKEY handle, const std::wstring& path, REGSAM view) {
 }
 
 int RegDump(REGSAM view, const Args& args) {
-    HKEY root;
-    std::wstring subKey;
-    if (args.size() != 1 || !SplitKey(args[0], root, subKey)) return Usage();
-    RegKey handle;
-    LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | view, handle.Receive());
-    if (status == ERROR_FILE_NOT_FOUND) {
-        Out(L"missing");
-        return 0;
+    if (args.empty()) return Usage();
+    for (const std::wstring& key : args) {
+        HKEY root;
+        std::wstring subKey;
+        if (!SplitKey(key, root, subKey)) return Usage();
+        RegKey handle;
+        LONG status = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | view, handle.Receive());
+        if (status == ERROR_FILE_NOT_FOUND) {
+            Out(L"missing");
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return Fail(L"open " + key, status);
+        DumpKey(handle.Get(), key, view);
     }
-    if (status != ERROR_SUCCESS) return Fail(L"open " + args[0], status);
-    DumpKey(handle.Get(), args[0], view);
     return 0;
 }
 
