@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "procedures/catalogue.h"
+#include "sim_fixture.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ const char* KindName(RowKind kind) {
     return "?";
 }
 
-std::wstring Names(const CatalogueRow& row) {
+std::wstring NameList(const CatalogueRow& row) {
     std::wstring out;
     for (size_t i = 0; i < row.nameCount; ++i) {
         if (!out.empty()) out += L' ';
@@ -72,8 +73,6 @@ std::wstring Names(const CatalogueRow& row) {
     }
     return out;
 }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 }  // namespace
 
@@ -87,7 +86,7 @@ TEST(CatalogueTable, RowsRootsSubkeysKindsNamesAndRestoreOrderAreAsWritten) {
         EXPECT_STREQ(KindName(row.kind), want.kind);
         EXPECT_EQ(row.root, want.root);
         EXPECT_EQ(Narrow(row.subKey ? row.subKey : L""), Narrow(want.subKey ? want.subKey : L""));
-        EXPECT_EQ(Narrow(Names(row)), Narrow(want.names));
+        EXPECT_EQ(Narrow(NameList(row)), Narrow(want.names));
         EXPECT_EQ(row.restored, want.restored);
     }
     EXPECT_EQ(std::vector<int>(kRestoreOrder, kRestoreOrder + kRestoreOrderCount),

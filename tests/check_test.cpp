@@ -167,9 +167,6 @@ TEST_F(InspectorTest, PathsAtTheLimitAreReportedNotFollowed) {
 
 namespace {
 
-const std::wstring kSuiteRoot = L"C:\\ProgramData\\Tamrix\\Mirovane";
-const std::wstring kMainApp = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
-
 size_t Count(const std::wstring& text, const std::wstring& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++count;
@@ -192,15 +189,15 @@ TEST_F(InspectorTest, VerifyAfterACompleteBackupFindsNoGap) {
 // What a backup could not carry, and what changed or broke after it, is named for each workspace.
 TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
     ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
-    std::wstring deep = kSuiteRoot;
+    std::wstring deep = kSuite;
     while (deep.size() < 240) deep += L"\\folder";
     files().MakeFolders(deep);
     machine->files().AddChild(files().Get(deep), std::wstring(270 - deep.size(), L'z') + L".dat", false);
     files().MakeFolders(L"C:\\Elsewhere");
-    files().MakeLink(kSuiteRoot + L"\\Linked", L"C:\\Elsewhere");
+    files().MakeLink(kSuite + L"\\Linked", L"C:\\Elsewhere");
     machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", std::wstring(300, L'9'));
     machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"AntConvPow", REG_BINARY, std::vector<uint8_t>(8, 1));
-    files().WriteFile(kSuiteRoot + L"\\Locked.bin", "held open by the suite")->inUse = true;
+    files().WriteFile(kSuite + L"\\Locked.bin", "held open by the suite")->inUse = true;
     RunCommand(L"/get");
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
     std::string copy = files().ReadFile(L"D:\\mvtempbk\\MvdMng.ini");

@@ -12,7 +12,6 @@
 #include "platform/sim/known_folders.h"
 #include "sim_fixture.h"
 
-const std::wstring kSuite = L"C:\\ProgramData\\Tamrix\\Mirovane";
 const std::wstring kCommon = L"C:\\ProgramData\\Tamrix\\Parlunet";
 const std::wstring kLocal = L"C:\\Users\\user\\AppData\\Local\\Tamrix\\Parlunet";
 const std::wstring kWorkspace = L"D:\\mvtemp";

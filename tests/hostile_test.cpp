@@ -15,13 +15,9 @@
 
 namespace {
 
-const std::wstring kSuite = L"C:\\ProgramData\\Tamrix\\Mirovane";
-const wchar_t kMainApp[] = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
 const wchar_t kIptv[] = L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV";
 
 typedef std::map<std::wstring, std::string> Contents;
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 }  // namespace
 

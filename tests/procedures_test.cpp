@@ -17,7 +17,6 @@
 namespace {
 
 const wchar_t kInstInfo[] = L"SOFTWARE\\Tamrix\\Mirovane\\InstInfo";
-const wchar_t kMainApp[] = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
 
 std::vector<std::wstring> WithoutVersions(std::vector<std::wstring> lines) {
     lines.erase(std::remove_if(lines.begin(), lines.end(),

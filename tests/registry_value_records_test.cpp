@@ -6,7 +6,6 @@
 namespace {
 
 const wchar_t kDtChUtl[] = L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\DtChUtl";
-const wchar_t kMainApp[] = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
 const wchar_t kDtChUtlSection[] = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\DtChUtl]\r\n";
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <cstdlib>
 #include <cwctype>
 
@@ -26,6 +27,12 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
         if (std::towupper(a[i]) != std::towupper(b[i])) return false;
     }
     return true;
+}
+
+std::wstring Hex(DWORD value) {
+    wchar_t text[16];
+    std::swprintf(text, sizeof text / sizeof text[0], L"0x%lX", static_cast<unsigned long>(value));
+    return text;
 }
 
 std::wstring Upper(const std::wstring& text) {

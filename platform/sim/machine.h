@@ -140,5 +140,7 @@ R Fail(DWORD error, R result) {
 // Case-insensitive comparison of names as Windows does for files, registry keys and profile names.
 bool SameName(const std::wstring& a, const std::wstring& b);
 std::wstring Upper(const std::wstring& text);
+// A number as the call record writes access masks: "0x1F0FFF".
+std::wstring Hex(DWORD value);
 
 }  // namespace sim

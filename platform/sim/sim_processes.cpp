@@ -34,12 +34,6 @@ struct Snapshot {
     std::abort();
 }
 
-std::wstring Hex(DWORD value) {
-    wchar_t text[16];
-    std::swprintf(text, sizeof text / sizeof text[0], L"0x%lX", static_cast<unsigned long>(value));
-    return text;
-}
-
 PROCESSENTRY32W EntryOf(const Process& process) {
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(PROCESSENTRY32W);

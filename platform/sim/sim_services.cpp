@@ -22,12 +22,6 @@ struct ServiceRef {
     DWORD access;
 };
 
-std::wstring Hex(DWORD value) {
-    wchar_t text[16];
-    std::swprintf(text, sizeof text / sizeof text[0], L"0x%lX", static_cast<unsigned long>(value));
-    return text;
-}
-
 void Report(const Service& service, LPSERVICE_STATUS status) {
     *status = SERVICE_STATUS{};
     status->dwServiceType = kServiceWin32OwnProcess;

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-namespace {
-
 std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+
+namespace {
 
 #ifdef _WIN32
 // Removes a scratch tree left by an earlier run (the real platform keeps it between runs).

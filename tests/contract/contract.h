@@ -38,3 +38,6 @@ private:
 // True when running on the real platform under Wine rather than on the simulated machine or
 // Windows itself; a test uses it only to record a known gap of Wine.
 bool RunningUnderWine();
+
+// A text of the tests (ASCII) as a wide one.
+std::wstring Widen(const char* text);

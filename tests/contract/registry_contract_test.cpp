@@ -8,8 +8,6 @@
 
 namespace {
 
-std::wstring Widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
-
 // Enables or disables a privilege on the process token; the token's own answer.
 DWORD SetPrivilege(LPCWSTR name, bool enable) {
     KernelHandle token;

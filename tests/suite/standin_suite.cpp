@@ -11,7 +11,7 @@ LPCWSTR const kFreshMainVersion = L"9";
 namespace {
 
 const wchar_t kInstInfo[] = L"SOFTWARE\\Tamrix\\Mirovane\\InstInfo";
-const wchar_t kMainApp[] = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
+const wchar_t kSuiteMainApp[] = L"SOFTWARE\\Tamrix\\Mirovane\\MainApp";
 
 std::wstring RootName(HKEY root) {
     return root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER" : root == HKEY_USERS ? L"HKEY_USERS" : L"HKEY_LOCAL_MACHINE";
@@ -328,7 +328,7 @@ bool InstallFreshSuite(std::wstring& failure) {
     for (size_t i = 0; i < kSnapshotCount; ++i) writer.Key(HKEY_LOCAL_MACHINE, kSnapshotTable[i].subKey);
     writer.Text(HKEY_LOCAL_MACHINE, kInstInfo, L"MainVersion", kFreshMainVersion);
     writer.Text(HKEY_LOCAL_MACHINE, kInstInfo, L"SubVersion", L"9.1");
-    writer.Dword(HKEY_LOCAL_MACHINE, kMainApp, L"PrefectCode", 0);
+    writer.Dword(HKEY_LOCAL_MACHINE, kSuiteMainApp, L"PrefectCode", 0);
     writer.Folder(SuiteFilePath({CSIDL_COMMON_APPDATA, L"Tamrix\\Mirovane", true}));
     writer.Folder(SuiteFilePath({CSIDL_COMMON_APPDATA, L"Tamrix\\Parlunet", true}));
     writer.Folder(SuiteFilePath({CSIDL_LOCAL_APPDATA, L"Tamrix", true}));
