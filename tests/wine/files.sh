@@ -10,8 +10,8 @@ LOCAL_INCLUDED="filterdata.xml viewdata.xml"
 
 # The two known folders, as the program looks them up, and their host paths.
 known_folders() {
-    COMMON_APPDATA=$(helper folder common_appdata | tr -d '\r')
-    LOCAL_APPDATA=$(helper folder local_appdata | tr -d '\r')
+    COMMON_APPDATA=$RIG_COMMON_APPDATA
+    LOCAL_APPDATA=$RIG_LOCAL_APPDATA
     SUITE_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Mirovane
     COMMON_DATA=$(host_path "$COMMON_APPDATA")/Tamrix/Parlunet
     LOCAL_DATA=$(host_path "$LOCAL_APPDATA")/Tamrix/Parlunet

@@ -108,6 +108,11 @@ EOF
     local drives
     drives=$(helper drives | tr '\n' ' ')
     [ "$drives" = "C: 3 D: 3 E: 3 " ] || rig_die "unexpected drives in the new prefix: $drives"
+    # The two known folders the program looks up, as the platform names them in this prefix.
+    local common local_
+    common=$(helper folder common_appdata | tr -d '\r') && local_=$(helper folder local_appdata | tr -d '\r') ||
+        rig_die "cannot read the known folders"
+    printf "RIG_COMMON_APPDATA='%s'\nRIG_LOCAL_APPDATA='%s'\n" "$common" "$local_" >>"$MOVENDO_RIG_DIR/rig.env"
     echo "Wine rig ready in $((SECONDS - started)) s: prefix $WINEPREFIX, display $DISPLAY, $("$WINE64" --version)"
     echo "Movendo.exe under test: the $arch build ($why)"
 }

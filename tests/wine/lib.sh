@@ -29,7 +29,8 @@ rig_die() {
 
 rig_note() { echo "  $*"; }
 
-# Reads the facts of the running rig.
+# Reads the facts of the running rig: its folders, display and server, the build of Movendo.exe
+# under test and the paths of the known folders (RIG_COMMON_APPDATA, RIG_LOCAL_APPDATA).
 rig_load() {
     [ -n "${MOVENDO_RIG_DIR:-}" ] || rig_die "MOVENDO_RIG_DIR is not set"
     [ -f "$MOVENDO_RIG_DIR/rig.env" ] || rig_die "no rig prefix in $MOVENDO_RIG_DIR: its fixture (wine.rigN.setup) has not run"
@@ -56,7 +57,10 @@ helper() {
     local rc=0
     rig_wine "$RIG_RUN/helper.out" "$RIG_RUN/helper.err" 'C:\rig\movhelper.exe' "$@" || rc=$?
     cat "$RIG_RUN/helper.out"
-    [ "$rc" -eq 0 ] || cat "$RIG_RUN/helper.err" >&2
+    if [ "$rc" -ne 0 ]; then
+        echo "movhelper $1 exited with $rc" >&2
+        cat "$RIG_RUN/helper.err" >&2
+    fi
     return "$rc"
 }
 

@@ -56,12 +56,7 @@ start_process() {  # start_process NAME [SUBFOLDER]
 sc_run() { rig_wine "$RIG_RUN/sc.out" "$RIG_RUN/sc.err" sc "$@"; }
 
 wait_service() {  # wait_service NAME STATE SECONDS
-    local i
-    for ((i = 0; i < $3 * 10; i++)); do
-        [ "$(helper svc "$1")" = "$2" ] && return 0
-        sleep 0.1
-    done
-    return 1
+    helper waitsvc "$1" "$2" "$(($3 * 1000))" >/dev/null 2>&1
 }
 
 start_service() {
@@ -82,13 +77,12 @@ reset_suite() {
     helper close "${pairs[@]}" >/dev/null
     helper kill "${STANDIN_NAMES[@]}" >/dev/null
     # A window asked to close goes when its owner reads the request.
-    local i
-    for ((i = 0; i < 40; i++)); do
-        [ "$(process_count standin_window.exe)" = 0 ] && break
-        sleep 0.25
-    done
-    for name in "${SUITE_SERVICES[@]}" "$UNRELATED_SERVICE"; do
-        case "$(helper svc "$name")" in
+    helper waitgone standin_window.exe 10000 >/dev/null 2>&1
+    local services=("${SUITE_SERVICES[@]}" "$UNRELATED_SERVICE") states i
+    mapfile -t states < <(helper svc "${services[@]}" | tr -d '\r')
+    for i in "${!services[@]}"; do
+        name=${services[i]}
+        case "${states[i]:-}" in
             missing | stopped) ;;
             *) sc_run stop "$name"; wait_service "$name" stopped 20 || fail "service $name did not stop" ;;
         esac

@@ -27,8 +27,12 @@
 //   kill EXE...                         terminates every process of these executable names
 //   waitwindow CLASS|- TITLE TIMEOUT_MS exit 0 once the window exists, 1 at the timeout
 //   waitprocs EXE COUNT TIMEOUT_MS      exit 0 once COUNT processes of that name run
+//   waitgone EXE TIMEOUT_MS             exit 0 once no process of that name runs
 //   close CLASS|- TITLE ...             asks every such top-level window to close (WM_CLOSE)
-//   svc NAME                            stopped, start_pending, stop_pending, running, ... or missing
+//   svc NAME...                         each service's state, a line each: stopped, start_pending,
+//                                       stop_pending, running, ... or missing
+//   waitsvc NAME STATE TIMEOUT_MS       exit 0 once the service is in STATE (a state as svc prints
+//                                       it), 1 at the timeout; prints the last state seen
 #include "platform/handles.h"
 
 #include <algorithm>
@@ -544,12 +548,29 @@ int SetAttr(const Args& args) {
     return SetFileAttributesW(args[0].c_str(), attributes) ? 0 : Fail(L"attributes of " + args[0], GetLastError());
 }
 
+// shell32 is loaded by the one command that needs it: imported, it would double the start-up
+// time of every command under Wine.
+struct Library {
+    HMODULE module;
+    explicit Library(LPCWSTR name) : module(LoadLibraryW(name)) {}
+    ~Library() {
+        if (module != nullptr) FreeLibrary(module);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+};
+
 int Folder(const Args& args) {
     if (args.size() != 1) return Usage();
     int id = args[0] == L"common_appdata" ? CSIDL_COMMON_APPDATA : args[0] == L"local_appdata" ? CSIDL_LOCAL_APPDATA : -1;
     if (id < 0) return Usage();
+    Library shell(L"shell32.dll");
+    using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    FARPROC found = shell.module != nullptr ? GetProcAddress(shell.module, "SHGetFolderPathW") : nullptr;
+    if (found == nullptr) return Fail(L"SHGetFolderPathW", GetLastError());
+    auto getFolderPath = reinterpret_cast<GetFolderPath>(reinterpret_cast<void (*)()>(found));
     wchar_t path[MAX_PATH];
-    HRESULT result = SHGetFolderPathW(nullptr, id, nullptr, 0, path);
+    HRESULT result = getFolderPath(nullptr, id, nullptr, 0, path);
     if (FAILED(result)) return Fail(L"known folder " + args[0], static_cast<DWORD>(result));
     Out(path);
     return 0;
@@ -607,30 +628,44 @@ int Kill(const Args& args) {
     return 0;
 }
 
+// Polls until done() holds or the timeout passes; true when it held.
+template <class Done>
+bool WaitUntil(DWORD timeout, Done done) {
+    ULONGLONG start = GetTickCount64();
+    do {
+        if (done()) return true;
+        Sleep(20);
+    } while (GetTickCount64() - start < timeout);
+    return false;
+}
+
 int WaitWindow(const Args& args) {
     if (args.size() != 3) return Usage();
     const wchar_t* className = args[0] == L"-" ? nullptr : args[0].c_str();
     DWORD timeout = wcstoul(args[2].c_str(), nullptr, 10);
-    ULONGLONG start = GetTickCount64();
-    do {
-        if (FindWindowW(className, args[1].c_str()) != nullptr) return 0;
-        Sleep(20);
-    } while (GetTickCount64() - start < timeout);
+    if (WaitUntil(timeout, [&] { return FindWindowW(className, args[1].c_str()) != nullptr; })) return 0;
     return Fail(L"no window " + args[1], ERROR_TIMEOUT);
+}
+
+int CountProcesses(const std::wstring& exe) {
+    int count = 0;
+    ForEachProcess([&](const PROCESSENTRY32W& entry) { count += EqualNoCase(entry.szExeFile, exe) ? 1 : 0; });
+    return count;
 }
 
 int WaitProcs(const Args& args) {
     if (args.size() != 3) return Usage();
     int wanted = _wtoi(args[1].c_str());
     DWORD timeout = wcstoul(args[2].c_str(), nullptr, 10);
-    ULONGLONG start = GetTickCount64();
-    do {
-        int count = 0;
-        ForEachProcess([&](const PROCESSENTRY32W& entry) { count += EqualNoCase(entry.szExeFile, args[0]) ? 1 : 0; });
-        if (count >= wanted) return 0;
-        Sleep(20);
-    } while (GetTickCount64() - start < timeout);
+    if (WaitUntil(timeout, [&] { return CountProcesses(args[0]) >= wanted; })) return 0;
     return Fail(L"fewer than " + args[1] + L" of " + args[0], ERROR_TIMEOUT);
+}
+
+int WaitGone(const Args& args) {
+    if (args.size() != 2) return Usage();
+    DWORD timeout = wcstoul(args[1].c_str(), nullptr, 10);
+    if (WaitUntil(timeout, [&] { return CountProcesses(args[0]) == 0; })) return 0;
+    return Fail(L"still running: " + args[0], ERROR_TIMEOUT);
 }
 
 struct CloseRequest {
@@ -662,24 +697,49 @@ int Close(const Args& args) {
     return 0;
 }
 
-int Svc(const Args& args) {
-    if (args.size() != 1) return Usage();
+// Names a failure on standard error; the empty text of a state that cannot be read.
+std::wstring NoState(const std::wstring& what, DWORD error) {
+    Fail(what, error);
+    return std::wstring();
+}
+
+// The state of a service as svc prints it, or an empty text when it cannot be read.
+std::wstring ServiceState(const std::wstring& name) {
     ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager.Valid()) return Fail(L"service manager", GetLastError());
-    ServiceHandle service(OpenServiceW(manager.Get(), args[0].c_str(), SERVICE_QUERY_STATUS));
+    if (!manager.Valid()) return NoState(L"service manager", GetLastError());
+    ServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
     if (!service.Valid()) {
         DWORD error = GetLastError();
-        if (error != ERROR_SERVICE_DOES_NOT_EXIST) return Fail(L"open " + args[0], error);
-        Out(L"missing");
-        return 0;
+        if (error != ERROR_SERVICE_DOES_NOT_EXIST) return NoState(L"open " + name, error);
+        return L"missing";
     }
     SERVICE_STATUS status = {};
-    BOOL ok = QueryServiceStatus(service.Get(), &status);
-    if (!ok) return Fail(L"status of " + args[0], GetLastError());
+    if (!QueryServiceStatus(service.Get(), &status)) return NoState(L"status of " + name, GetLastError());
     static const wchar_t* const kStates[] = {L"unknown", L"stopped", L"start_pending", L"stop_pending",
                                              L"running", L"continue_pending", L"pause_pending", L"paused"};
-    Out(status.dwCurrentState < 8 ? kStates[status.dwCurrentState] : L"unknown");
+    return status.dwCurrentState < 8 ? kStates[status.dwCurrentState] : L"unknown";
+}
+
+int Svc(const Args& args) {
+    if (args.empty()) return Usage();
+    for (const std::wstring& name : args) {
+        std::wstring state = ServiceState(name);
+        if (state.empty()) return 1;
+        Out(state);
+    }
     return 0;
+}
+
+int WaitSvc(const Args& args) {
+    if (args.size() != 3) return Usage();
+    DWORD timeout = wcstoul(args[2].c_str(), nullptr, 10);
+    std::wstring state;
+    bool reached = WaitUntil(timeout, [&] {
+        state = ServiceState(args[0]);
+        return state == args[1];
+    });
+    Out(state);
+    return reached ? 0 : 1;
 }
 
 struct Command {
@@ -706,8 +766,10 @@ const Command kCommands[] = {
     {L"kill", Kill},
     {L"waitwindow", WaitWindow},
     {L"waitprocs", WaitProcs},
+    {L"waitgone", WaitGone},
     {L"close", Close},
     {L"svc", Svc},
+    {L"waitsvc", WaitSvc},
 };
 
 }  // namespace
