@@ -60,4 +60,11 @@ case_plain_wine_run() {
     expect_eq "$(rig_workspaces)" 'D:\mvtemp D:\mvtempbk' "workspaces made by wine Movendo.exe /get"
 }
 
+# The rig itself: a program that shows a window is seen doing so, so that "shows no window" above
+# means what it says.
+case_launch_sees_a_window() {
+    rig_launch 'C:\rig\standin_window.exe "Seen Class" Seen' 3000
+    expect_match "$LAUNCH" '^failed: timeout .* windows=[1-9][0-9]* visible=1$' "the stand-in's window is seen while it runs"
+}
+
 rig_main "$@"

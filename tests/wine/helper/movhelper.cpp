@@ -7,7 +7,8 @@
 //                                       standard output and error in the files OUT and ERR;
 //                                       prints "exit=N ms=T windows=W visible=V" (W: top-level
 //                                       windows the process owned while it ran, V: visible ones);
-//                                       exit 3 and "timeout" when it outlives TIMEOUT_MS
+//                                       exit 3 and "timeout ms=T windows=W visible=V" when it
+//                                       outlives TIMEOUT_MS (it is then terminated)
 //   drives                              "D: 3" for every present drive, with GetDriveTypeW
 //   winedrives [x:=TYPE ...]            replaces HKLM\Software\Wine\Drives (64-bit view)
 //   regset32 KEY NAME TYPE DATA         one value in the 32-bit view (TYPE: dword qword sz
@@ -161,27 +162,31 @@ int Launch(const Args& args) {
     err.Reset();
     in.Reset();
 
+    // The top-level windows are listed every 10 ms while the child runs: a window that a dialog or
+    // a console would open lives far longer. (Listing them without a pause took as much of the
+    // machine as the child itself.)
     std::set<HWND> all, visible;
     WindowWatch watch = {process.dwProcessId, &all, &visible};
     bool ended = false;
     while (GetTickCount64() - start < timeout) {
         EnumWindows(WatchWindow, reinterpret_cast<LPARAM>(&watch));
-        if (WaitForSingleObject(child.Get(), 1) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(child.Get(), 10) == WAIT_OBJECT_0) {
             ended = true;
             break;
         }
     }
     ULONGLONG elapsed = GetTickCount64() - start;
+    std::wstring seen = L" ms=" + std::to_wstring(elapsed) + L" windows=" + std::to_wstring(all.size()) +
+                        L" visible=" + std::to_wstring(visible.size());
     if (!ended) {
         TerminateProcess(child.Get(), 1);
         WaitForSingleObject(child.Get(), 5000);
-        Out(L"timeout ms=" + std::to_wstring(elapsed));
+        Out(L"timeout" + seen);
         return 3;
     }
     DWORD code = 0;
     GetExitCodeProcess(child.Get(), &code);
-    Out(L"exit=" + std::to_wstring(code) + L" ms=" + std::to_wstring(elapsed) + L" windows=" + std::to_wstring(all.size()) +
-        L" visible=" + std::to_wstring(visible.size()));
+    Out(L"exit=" + std::to_wstring(code) + seen);
     return 0;
 }
 
