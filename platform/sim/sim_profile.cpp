@@ -109,12 +109,9 @@ ProfileSpan Trimmed(const std::wstring& text, size_t begin, size_t end) {
     return {begin, end};
 }
 
-std::wstring Trim(const std::wstring& text) {
-    ProfileSpan span = Trimmed(text, 0, text.size());
-    return text.substr(span.begin, span.end - span.begin);
-}
-
 std::wstring TextOf(const std::wstring& text, ProfileSpan span) { return text.substr(span.begin, span.end - span.begin); }
+
+std::wstring Trim(const std::wstring& text) { return TextOf(text, Trimmed(text, 0, text.size())); }
 
 bool SameNameAt(const std::wstring& text, ProfileSpan span, const std::wstring& name) {
     if (span.end - span.begin != name.size()) return false;
@@ -124,6 +121,7 @@ bool SameNameAt(const std::wstring& text, ProfileSpan span, const std::wstring& 
     return true;
 }
 
+// Sets what the line is, and where its name and value lie.
 void Classify(const std::wstring& text, ProfileLine& line) {
     line.kind = ProfileLine::Other;
     ProfileSpan trimmed = Trimmed(text, line.begin, line.end);

@@ -24,8 +24,11 @@ protected:
         return WritePrivateProfileStringW(section, key, text, File().c_str()) != FALSE;
     }
     std::wstring Read(LPCWSTR section, LPCWSTR key, LPCWSTR fallback = L"(default)") {
+        return ReadFrom(File(), section, key, fallback);
+    }
+    static std::wstring ReadFrom(const std::wstring& file, LPCWSTR section, LPCWSTR key, LPCWSTR fallback = L"(default)") {
         WCHAR buffer[MAX_PATH];
-        GetPrivateProfileStringW(section, key, fallback, buffer, MAX_PATH, File().c_str());
+        GetPrivateProfileStringW(section, key, fallback, buffer, MAX_PATH, file.c_str());
         return buffer;
     }
     UINT ReadInt(LPCWSTR key, INT fallback) { return GetPrivateProfileIntW(L"S", key, fallback, File().c_str()); }
@@ -103,22 +106,18 @@ TEST_F(ProfileContractTest, WritesInsideTheFileLeaveEveryOtherEntryReadable) {
     const std::wstring copy = Path(L"copy.ini");
     ASSERT_TRUE(WriteBytes(copy, ReadBytes(file)));
     for (const std::wstring& path : {file, copy}) {
-        WCHAR buffer[64];
-        auto read = [&](LPCWSTR section, LPCWSTR key) {
-            GetPrivateProfileStringW(section, key, L"(default)", buffer, 64, path.c_str());
-            return std::wstring(buffer);
-        };
-        EXPECT_EQ(read(L"A", L"a"), L"a longer value");
-        EXPECT_EQ(read(L"A", L"b"), L"(default)");
-        EXPECT_EQ(read(L"A", L"z"), L"26");
-        EXPECT_EQ(read(L"A", L"new"), L"x");
-        EXPECT_EQ(read(L"B", L"c"), L"(default)");
-        EXPECT_EQ(read(L"C", L"d"), L"");
-        EXPECT_EQ(read(L"C", L"e"), L"5");
-        EXPECT_EQ(read(L"D", L"f"), L"6");
-        EXPECT_EQ(read(L"D", L"g"), L"7");
-        EXPECT_EQ(GetPrivateProfileStringW(nullptr, nullptr, L"", buffer, 64, path.c_str()), 6u);
-        EXPECT_EQ(std::wstring(buffer, 7), std::wstring(L"A\0C\0D\0\0", 7));
+        EXPECT_EQ(ReadFrom(path, L"A", L"a"), L"a longer value");
+        EXPECT_EQ(ReadFrom(path, L"A", L"b"), L"(default)");
+        EXPECT_EQ(ReadFrom(path, L"A", L"z"), L"26");
+        EXPECT_EQ(ReadFrom(path, L"A", L"new"), L"x");
+        EXPECT_EQ(ReadFrom(path, L"B", L"c"), L"(default)");
+        EXPECT_EQ(ReadFrom(path, L"C", L"d"), L"");
+        EXPECT_EQ(ReadFrom(path, L"C", L"e"), L"5");
+        EXPECT_EQ(ReadFrom(path, L"D", L"f"), L"6");
+        EXPECT_EQ(ReadFrom(path, L"D", L"g"), L"7");
+        WCHAR names[64];
+        EXPECT_EQ(GetPrivateProfileStringW(nullptr, nullptr, L"", names, 64, path.c_str()), 6u);
+        EXPECT_EQ(std::wstring(names, 7), std::wstring(L"A\0C\0D\0\0", 7));
     }
 }
 
