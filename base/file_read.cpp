@@ -10,6 +10,9 @@ HANDLE OpenForReading(const std::wstring& path) {
     return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
+// True when an open failed because nothing is at the path (rather than that it cannot be read).
+bool NothingThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 bool SizeOf(HANDLE file, uint64_t& size) {
     LARGE_INTEGER large;
     if (!GetFileSizeEx(file, &large) || large.QuadPart < 0) return false;
@@ -51,9 +54,7 @@ FileComparison CompareFileContents(const std::wstring& source, const std::wstrin
     }
     KernelHandle to(OpenForReading(copy));
     if (!to.Valid()) {
-        DWORD error = GetLastError();
-        bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        result.match = missing ? FileMatch::CopyMissing : FileMatch::CopyUnreadable;
+        result.match = NothingThere(GetLastError()) ? FileMatch::CopyMissing : FileMatch::CopyUnreadable;
         return result;
     }
     if (!SizeOf(to.Get(), result.copySize)) {
@@ -68,33 +69,26 @@ FileComparison CompareFileContents(const std::wstring& source, const std::wstrin
 
 FileReadResult ReadWholeFile(const std::wstring& path, uint64_t sizeBound) {
     FileReadResult result;
-    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  0, nullptr));
+    KernelHandle file(OpenForReading(path));
     if (!file.Valid()) {
-        DWORD error = GetLastError();
-        result.status = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileReadStatus::Missing
-                                                                                        : FileReadStatus::Unreadable;
+        result.status = NothingThere(GetLastError()) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
         return result;
     }
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) {
+    if (!SizeOf(file.Get(), result.size)) {
         result.status = FileReadStatus::Unreadable;
         return result;
     }
-    result.size = static_cast<uint64_t>(size.QuadPart);
     if (result.size > sizeBound) {
         result.status = FileReadStatus::TooLarge;
         return result;
     }
     result.bytes.resize(static_cast<size_t>(result.size));
-    size_t done = 0;
-    while (done < result.bytes.size()) {
-        DWORD read = 0;
+    for (size_t done = 0; done < result.bytes.size();) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(result.bytes.size() - done, 1u << 20));
-        if (!ReadFile(file.Get(), &result.bytes[done], chunk, &read, nullptr) || read == 0) break;
+        DWORD read = ReadChunk(file.Get(), &result.bytes[done], chunk);
         done += read;
+        if (read < chunk) result.bytes.resize(done);
     }
-    result.bytes.resize(done);
     result.status = FileReadStatus::Read;
     return result;
 }

@@ -37,7 +37,8 @@ function(movendo_rig_program name)
 endfunction()
 
 set(RIG_DIR ${CMAKE_SOURCE_DIR}/tests/wine)
-movendo_rig_program(movhelper SOURCES ${RIG_DIR}/helper/movhelper.cpp LIBS advapi32 user32)
+movendo_rig_program(movhelper SOURCES ${RIG_DIR}/helper/movhelper.cpp ${CMAKE_SOURCE_DIR}/base/file_read.cpp
+  LIBS advapi32 user32)
 movendo_rig_program(standin_window GUI SOURCES ${RIG_DIR}/standins/window_owner.cpp LIBS advapi32 user32)
 movendo_rig_program(standin_wait GUI SOURCES ${RIG_DIR}/standins/wait.cpp)
 movendo_rig_program(standin_service SOURCES ${RIG_DIR}/standins/service.cpp LIBS advapi32)

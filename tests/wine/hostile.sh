@@ -37,14 +37,6 @@ source_of() {
     esac
 }
 
-# The stand-in installation on the default drive layout, with nothing of an earlier case left.
-install_suite() {
-    suite_prepare
-    rig_default_layout
-    suite_clean
-    suite install || rig_die "movsuite install failed: $(cat "$RIG_RUN/suite.out")"
-}
-
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # Starts Movendo.exe with a tail in the background; its time in milliseconds goes to $RIG_RUN/NAME.ms.
@@ -63,7 +55,7 @@ start_movendo() {
 # Two "/get" started together: one runs, the other finds the run's mutex held and ends at once;
 # both settings files hold the records that one "/get" alone writes.
 case_two_gets_started_together() {
-    install_suite
+    suite_installed
     local drive="$RIG_ROOT/drives/d" started
     started=$(now_ms)
     movendo /get
@@ -103,7 +95,7 @@ case_two_gets_started_together() {
 # file is a whole copy, the settings file whole or absent, and no file of the suite comes back
 # shorter or different from both what it was and what was saved.
 case_get_onto_a_full_drive_then_set() {
-    install_suite
+    suite_installed
     local drive="$RIG_ROOT/drives/d" started
     suite_files >"$RIG_RUN/original.txt"
     started=$(now_ms)

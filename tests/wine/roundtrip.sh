@@ -8,10 +8,7 @@
 . "$(dirname "$0")/suite/roundtrip_lib.sh"
 
 case_roundtrip() {
-    suite_prepare
-    rig_default_layout
-    suite_clean
-    suite install || rig_die "movsuite install failed: $(cat "$RIG_RUN/suite.out")"
+    suite_installed
     movendo /get
     local drive="$RIG_ROOT/drives/d" name
     for name in Movendo.ini CheckSum.dat IPTV.dat Brevisto.dat Rondisc1.dat Rondisc2.dat Rondisc3.dat Rondisc4.dat MvdMng.ini; do
@@ -42,10 +39,7 @@ case_roundtrip() {
 
 # A second "/set" finds no workspace and changes nothing.
 case_set_twice() {
-    suite_prepare
-    rig_default_layout
-    suite_clean
-    suite install || rig_die "movsuite install failed"
+    suite_installed
     movendo /get
     movendo /set
     helper regdump32 'HKLM\SOFTWARE\Tamrix' >"$RIG_RUN/before.txt"
@@ -59,10 +53,7 @@ case_set_twice() {
 
 # One record edited in one workspace: MovendoCheck exits 1 and names it.
 case_check_names_edited_record() {
-    suite_prepare
-    rig_default_layout
-    suite_clean
-    suite install || rig_die "movsuite install failed"
+    suite_installed
     movendo /get
     suite iniset 'D:\mvtempbk\Movendo.ini' 'HKEY_LOCAL_MACHINE\SOFTWARE\Tamrix\Mirovane\MainApp' LiveServerNo 77 ||
         rig_die "cannot edit the record"

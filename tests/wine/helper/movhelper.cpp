@@ -34,6 +34,7 @@
 //                                       stop_pending, running, ... or missing
 //   waitsvc NAME STATE TIMEOUT_MS       exit 0 once the service is in STATE (a state as svc prints
 //                                       it), 1 at the timeout; prints the last state seen
+#include "base/file_read.h"
 #include "platform/handles.h"
 
 #include <algorithm>
@@ -418,23 +419,12 @@ int RegDump(REGSAM view, const Args& args) {
     return 0;
 }
 
-std::string ReadWholeFile(const std::wstring& path, bool& ok) {
-    std::string bytes;
-    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    ok = file.Valid();
-    if (!ok) return bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    return bytes;
-}
-
 // Lines "[KEY]" and "name=type:data" as regdump32 writes them; blank lines and "#" comments skipped.
 int RegImport(REGSAM view, const Args& args) {
     if (args.size() != 1) return Usage();
-    bool ok = false;
-    std::wstring text = Wide(ReadWholeFile(args[0], ok));
-    if (!ok) return Fail(L"read " + args[0], GetLastError());
+    FileReadResult file = ReadWholeFile(args[0], 1u << 26);
+    if (file.status != FileReadStatus::Read) return Fail(L"read " + args[0], GetLastError());
+    std::wstring text = Wide(file.bytes);
     std::wstring key;
     size_t count = 0, at = 0;
     while (at < text.size()) {

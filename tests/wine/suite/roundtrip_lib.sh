@@ -28,3 +28,11 @@ check() {
 suite_clean() {
     suite reinstall >/dev/null || rig_die "movsuite reinstall failed: $(cat "$RIG_RUN/suite.out")"
 }
+
+# The stand-in installation on the default drive layout, with nothing of an earlier case left.
+suite_installed() {
+    suite_prepare
+    rig_default_layout
+    suite_clean
+    suite install || rig_die "movsuite install failed: $(cat "$RIG_RUN/suite.out")"
+}
