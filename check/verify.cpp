@@ -21,6 +21,7 @@ public:
         DWORD value = 0;
         LiveRead read = ReadLiveNumber(root, subKey, name, value);
         if (read == LiveRead::TooLong) Gap(root, subKey, name, L"its data are longer than the 4 bytes of a number record");
+        if (read == LiveRead::OtherType) Gap(root, subKey, name, L"it is not a REG_DWORD of 4 bytes, so a backup saves no record of it");
         if (read != LiveRead::Read) return false;
         Compare(root, subKey, name, false, std::to_wstring(static_cast<int32_t>(value)));
         return true;
@@ -30,6 +31,7 @@ public:
         WCHAR text[MAX_PATH];
         LiveRead read = ReadLiveText(root, subKey, name, text);
         if (read == LiveRead::TooLong) Gap(root, subKey, name, L"its text is longer than the 259 characters of a record");
+        if (read == LiveRead::LineBreak) Gap(root, subKey, name, L"its text holds a line break, which no record can hold");
         if (read != LiveRead::Read) return false;
         if (text[0] == 0) {
             ++out_.values;

@@ -5,8 +5,9 @@
 
 #include "base/environment.h"
 #include "base/links.h"
-#include "files/mirror.h"
 #include "base/whole_copy.h"
+#include "files/mirror.h"
+#include "files/stale_entries.h"
 
 namespace {
 
@@ -39,7 +40,9 @@ const DataSet kDataSets[kDataSetCount] = {
 LPCWSTR const kMvdMngIniFolder = L"C:\\";
 LPCWSTR const kMvdMngIniName = L"MvdMng.ini";
 
+// A part file is never carried, whatever the set's list says.
 bool PassesFilter(const NameFilter& filter, LPCWSTR fileName) {
+    if (IsPartFileName(fileName)) return false;
     bool listed = false;
     for (size_t i = 0; i < filter.count && !listed; ++i) listed = _wcsicmp(fileName, filter.names[i]) == 0;
     return listed == (filter.kind == FilterKind::Inclusion);
@@ -59,13 +62,15 @@ bool LocateWorkspaceRoot(const DataSet& set, LPCWSTR workspace, PathBuffer& root
 namespace {
 
 // One tree copy of a set, in either direction. The known folder is looked up before anything
-// else; when it fails, nothing is made, searched or copied.
+// else; when it fails, nothing is made, searched or copied. A backup's copy then loses what the
+// machine no longer has, so that it holds the set as it is now.
 void CopyDataSet(const CEnvironment& env, const DataSet& set, Direction direction, LPCWSTR subPath) {
     PathBuffer systemRoot, workspaceRoot;
     if (!LocateSystemRoot(set, systemRoot)) return;
     if (!LocateWorkspaceRoot(set, env.m_strTempDirectory.c_str(), workspaceRoot)) return;
     if (direction == Direction::ToWorkspace) {
         MirrorFolderTree(systemRoot, workspaceRoot, subPath, set.filter);
+        if (subPath[0] == 0) PruneWorkspaceCopy(systemRoot, workspaceRoot, set.filter);
     } else {
         MirrorFolderTree(workspaceRoot, systemRoot, subPath, set.filter);
     }
@@ -82,6 +87,10 @@ void CopyMvdMngIni(LPCWSTR workspace, Direction direction) {
     }
     if (IsLink(system) || IsLink(copy)) return;
     if (direction == Direction::ToWorkspace) {
+        if (FileMissing(system)) {
+            RemoveFile(copy);  // the machine has none now: neither has its backup
+            return;
+        }
         CopyFileWhole(system, copy);
     } else {
         CopyFileWhole(copy, system);
@@ -89,6 +98,21 @@ void CopyMvdMngIni(LPCWSTR workspace, Direction direction) {
 }
 
 }  // namespace
+
+void RemoveWorkspacePartFiles(LPCWSTR workspace) {
+    if (workspace[0] != 0 && !PassesThroughLink(workspace, kDriveLength)) RemovePartFiles(workspace);
+}
+
+void RemoveSystemPartFiles() {
+    for (const DataSet& set : kDataSets) {
+        PathBuffer root;
+        if (LocateSystemRoot(set, root)) RemovePartFiles(root);
+    }
+    PathBuffer system, part;
+    if (FormatPath(system, L"%ls%ls", kMvdMngIniFolder, kMvdMngIniName) && FormatPartPath(system, part) && !IsLink(part)) {
+        RemoveFile(part);
+    }
+}
 
 void CEnvironment::CopySuiteDataToWorkspace(LPCWSTR subPath) {
     CopyDataSet(*this, kDataSets[kSuiteData], Direction::ToWorkspace, subPath);

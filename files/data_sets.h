@@ -11,7 +11,7 @@
 
 // Which files of a tree a set carries: every file but the listed names (exclusion), or only the
 // listed names (inclusion). A name is compared with the entry's own name, without regard to case;
-// folders are never filtered.
+// folders are never filtered. No set carries a part file (a name ending in ".mvpart").
 enum class FilterKind { Exclusion, Inclusion };
 
 struct NameFilter {
@@ -50,3 +50,9 @@ bool LocateSystemRoot(const DataSet& set, PathBuffer& root);
 // The root of a set in a workspace. False when the workspace path is empty, the path does not
 // fit, or the workspace or the set's folder in it is a link.
 bool LocateWorkspaceRoot(const DataSet& set, LPCWSTR workspace, PathBuffer& root);
+
+// The part files that runs ended before completing left in the trees a pass writes, removed before
+// it starts: in the workspace (a backup), or in the sets' roots on the system and beside
+// C:\MvdMng.ini (a restore). No link is passed through.
+void RemoveWorkspacePartFiles(LPCWSTR workspace);
+void RemoveSystemPartFiles();

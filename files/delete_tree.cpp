@@ -5,6 +5,7 @@
 #include "base/environment.h"
 #include "base/path_buffer.h"
 #include "base/links.h"
+#include "files/delete_tree.h"
 #include "platform/handles.h"
 
 namespace {
@@ -41,10 +42,12 @@ void DeleteFolderContents(LPCWSTR folder) {
 
 // An empty path would name the root of the current drive: it is refused. A path that names a
 // file, or nothing, changes nothing; one that names a link removes only the link.
-void CEnvironment::DeleteDirectoryTree(LPCWSTR folder) {
+void DeleteTree(LPCWSTR folder) {
     if (folder == nullptr || folder[0] == 0) return;
     DWORD attributes = GetFileAttributesW(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
     if (!IsLink(folder)) DeleteFolderContents(folder);
     RemoveDirectoryW(folder);
 }
+
+void CEnvironment::DeleteDirectoryTree(LPCWSTR folder) { DeleteTree(folder); }

@@ -1,6 +1,7 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
 // the whole catalogue; its records go through a draft of the settings file.
 #include "base/links.h"
+#include "files/data_sets.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
@@ -12,6 +13,7 @@ void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     // A workspace that is a link would send the saved settings wherever it points.
     if (IsLink(env.m_strTempDirectory.c_str())) return;
     StopSuite(env);
+    RemoveWorkspacePartFiles(env.m_strTempDirectory.c_str());
     env.CopyMvdMngIniToWorkspace();
     env.CopySuiteDataToWorkspace(L"");
     env.CopyParlunetCommonDataToWorkspace(L"");

@@ -2,6 +2,7 @@
 // in the restore order, copy the data files back, make the recording folders, delete the two
 // data files the suite rebuilds, and delete the workspace.
 #include "files/cleanup.h"
+#include "files/data_sets.h"
 #include "base/links.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
@@ -16,6 +17,7 @@ void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
         return;
     }
     StopSuite(env);
+    RemoveSystemPartFiles();
     // A settings file that is a link is not read: it could name any file of the machine.
     RestoreCarrier carrier{env, !IsLink(env.m_strIniFile.c_str())};
     WalkRestoreOrder(carrier);

@@ -31,43 +31,57 @@ bool EnablePrivilege(HANDLE token, LPCWSTR privilege) {
 // Reads nothing: a single byte makes the file too large for the bound.
 bool FileIsEmpty(LPCWSTR path) { return ReadWholeFile(path, 0).status == FileReadStatus::Read; }
 
-// A hive is written only where no file of that name exists: the platform's refusal to replace a
-// file is not relied on, since not every implementation of it refuses. Nor is anything written
-// through a link of that name: the link exists, so it is left alone. A save that fails (a full
-// drive, say) may leave the file it made, empty or cut short; so may one that reports success
-// with nothing written. That file is deleted, so that a workspace holds a complete hive or none,
-// and a restore never loads a part of one.
+// Each pass saves the key anew: under the hive file's part name first, which replaces the earlier
+// hive file only when the save succeeded and left a file that is not empty. A save that fails (a
+// full drive, say) may leave the file it made, empty or cut short, or report success with nothing
+// written: that part is deleted and the earlier hive file stays. Nothing is written through a
+// link of either name: the link is left alone.
 void SaveHiveFile(HKEY key, LPCWSTR path) {
-    if (!FileMissing(path)) return;
-    if (RegSaveKeyW(key, path, nullptr) != ERROR_SUCCESS || FileIsEmpty(path)) DeleteFileW(path);
+    PathBuffer part;
+    if (IsLink(path) || !FormatPartPath(path, part) || IsLink(part)) return;
+    if (!FileMissing(part) && !RemoveFile(part)) return;
+    if (RegSaveKeyW(key, part, nullptr) == ERROR_SUCCESS && !FileIsEmpty(part) &&
+        MoveFileExW(part, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return;
+    }
+    RemoveFile(part);
+}
+
+// A key that does not exist on the machine any more leaves no hive file of an earlier pass: a
+// restore would otherwise bring the removed key back.
+void RemoveHiveFile(LPCWSTR path) {
+    if (!IsLink(path)) RemoveFile(path);
 }
 
 // Opens the token and the key for one direction and calls `transfer` with the key and the hive
-// file path; does nothing when a step before it fails. The key is closed before the token.
-template <class Transfer>
+// file path, or `missing` with the path when the key does not exist; does nothing when a step
+// before it fails. The key is closed before the token.
+template <class Transfer, class Missing>
 void WithSnapshotKey(const CEnvironment& env, LPCWSTR fileName, LPCWSTR subKey, const SnapshotDirection& direction,
-                     Transfer transfer) {
+                     Transfer transfer, Missing missing) {
     KernelHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
     if (!EnablePrivilege(token.Get(), direction.privilege)) return;
-    RegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, direction.access | kRegistryView, key.Receive()) != ERROR_SUCCESS) {
-        return;
-    }
     PathBuffer path;
     if (!FormatPath(path, L"%ls\\%ls", env.m_strTempDirectory.c_str(), fileName)) return;
-    transfer(key.Get(), static_cast<LPCWSTR>(path));
+    RegKey key;
+    LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, direction.access | kRegistryView, key.Receive());
+    if (opened == ERROR_SUCCESS) {
+        transfer(key.Get(), static_cast<LPCWSTR>(path));
+    } else if (opened == ERROR_FILE_NOT_FOUND) {
+        missing(static_cast<LPCWSTR>(path));
+    }
 }
 
 }  // namespace
 
 void CEnvironment::SaveKeyToFile(LPCWSTR fileName, LPCWSTR subKey) {
-    WithSnapshotKey(*this, fileName, subKey, kSaveDirection, SaveHiveFile);
+    WithSnapshotKey(*this, fileName, subKey, kSaveDirection, SaveHiveFile, RemoveHiveFile);
 }
 
 // A hive file that is a link is never loaded: it could name any file of the machine.
 void CEnvironment::RestoreKeyFromFile(LPCWSTR fileName, LPCWSTR subKey) {
     WithSnapshotKey(*this, fileName, subKey, kRestoreDirection, [](HKEY key, LPCWSTR path) {
         if (!IsLink(path)) RegRestoreKeyW(key, path, REG_FORCE_RESTORE);
-    });
+    }, [](LPCWSTR) {});
 }

@@ -66,8 +66,7 @@ bool DraftIsWhole(LPCWSTR draft) {
 SettingsDraft::SettingsDraft(CEnvironment& env) : env_(env), settings_(env.m_strIniFile) {
     if (settings_.empty() || !FormatPath(draft_, L"%ls%ls", settings_.c_str(), kPartialCopySuffix)) return;
     if (IsLink(settings_.c_str()) || IsLink(draft_)) return;
-    DeleteFileW(draft_);  // left by a run that ended early
-    if (!FileMissing(settings_.c_str()) && !CopyFileWhole(settings_.c_str(), draft_)) return;
+    if (!FileMissing(draft_) && !RemoveFile(draft_)) return;  // left by a run that ended early
     env_.m_strIniFile = draft_;
     env_.m_bRecordWriteFailed = false;
     begun_ = true;
@@ -79,9 +78,14 @@ SettingsDraft::~SettingsDraft() {
     DeleteFileW(draft_);
 }
 
-// A pass that wrote no record, into no earlier file, has no draft: there is nothing to replace.
+// A pass that wrote no record has no draft: the machine has none of the values, so the workspace
+// keeps no settings file of an earlier pass either.
 void SettingsDraft::Commit() {
-    if (!begun_ || FileMissing(draft_)) return;
-    if (env_.m_bRecordWriteFailed || !DraftIsWhole(draft_)) return;
+    if (!begun_ || env_.m_bRecordWriteFailed) return;
+    if (FileMissing(draft_)) {
+        RemoveFile(settings_.c_str());
+        return;
+    }
+    if (!DraftIsWhole(draft_)) return;
     MoveFileExW(draft_, settings_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }

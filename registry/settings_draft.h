@@ -11,9 +11,9 @@
 class SettingsDraft {
 public:
     // Points the run context's settings file at the draft, "Movendo.ini.mvpart" in the workspace,
-    // which starts as a copy of the settings file when there is one (so records this pass does
-    // not write stay as they were). Nothing is begun when either name is a link (it is left
-    // alone), when a name does not fit, or when that copy fails: the pass then writes no record.
+    // which starts empty: the settings file this pass commits holds exactly the records it wrote.
+    // Nothing is begun when either name is a link (it is left alone), when a name does not fit,
+    // or when a draft left by an earlier run cannot be removed: the pass then writes no record.
     explicit SettingsDraft(CEnvironment& env);
     // Deletes the draft unless it was committed, and points the run context back at the
     // settings file.
@@ -24,7 +24,8 @@ public:
     // True when records are to be written this pass.
     bool Begun() const { return begun_; }
     // Replaces the settings file by the draft when every record write succeeded and the draft is
-    // whole on disk (see settings_draft.cpp); otherwise the settings file stays as it was.
+    // whole on disk (see settings_draft.cpp), or removes it when the pass wrote no record;
+    // otherwise the settings file stays as it was.
     void Commit();
 
 private:

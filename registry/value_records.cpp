@@ -1,5 +1,6 @@
 // Single registry values as records of the settings file: 32-bit numbers as signed decimal text,
-// strings as their text, one section per registry key named after its root and subkey.
+// strings as their text (quoted where the profile read would change it), one section per registry
+// key named after its root and subkey.
 #include "base/environment.h"
 #include "base/path_buffer.h"
 #include "platform/handles.h"
@@ -57,7 +58,9 @@ bool CEnvironment::SaveStringValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName)
     if (!FormatSectionName(root, subKey, section)) return false;
     WCHAR text[MAX_PATH];
     if (ReadLiveText(root, subKey, valueName, text) != LiveRead::Read) return false;
-    return WriteRecord(*this, section, valueName, text);
+    WCHAR record[kTextRecordCount];
+    FormatTextRecord(text, record);
+    return WriteRecord(*this, section, valueName, record);
 }
 
 bool CEnvironment::RestoreStringValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName) {

@@ -196,7 +196,7 @@ TEST_F(InspectorTest, VerifyNamesEveryGapWithItsReason) {
     files().MakeFolders(L"C:\\Elsewhere");
     files().MakeLink(kSuite + L"\\Linked", L"C:\\Elsewhere");
     machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", std::wstring(300, L'9'));
-    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"AntConvPow", REG_BINARY, std::vector<uint8_t>(8, 1));
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"AntConvPow", REG_DWORD, std::vector<uint8_t>(8, 1));
     files().WriteFile(kSuite + L"\\Locked.bin", "held open by the suite")->inUse = true;
     RunCommand(L"/get");
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
