@@ -219,28 +219,73 @@ TEST_F(ProceduresTest, ListsCarryAtMost256PairsAndNumberExtremes) {
     EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kDefEpgOrderSubKey, L"SID256"));
 }
 
-TEST_F(ProceduresTest, SecondGetRewritesRecordsKeepsHivesAndStaleListRecordsComeBack) {
-    const std::wstring key = kDispMySubKeys[0];
-    registry().SetDword(HKEY_CURRENT_USER, key, L"num", 3);
-    for (int i = 0; i < 3; ++i) registry().SetDword(HKEY_CURRENT_USER, key, L"SOURCE" + std::to_wstring(i), i);
-    registry().SetDword(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"Old", 1);
+// A backup early, another just before the wipe: the second leaves each workspace holding this
+// machine as it is then, and /set brings back nothing that the machine had lost by then.
+TEST_F(ProceduresTest, SecondGetLeavesWorkspacesHoldingThisMachineOnly) {
+    const std::wstring list = kDispMySubKeys[0], epg = L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\CnfigSet\\EPG_Setting";
+    const std::wstring iptv = kSnapshotTable[1].subKey, rondisc = kSnapshotTable[3].subKey;
+    registry().SetDword(HKEY_CURRENT_USER, list, L"num", 5);
+    for (int i = 0; i < 5; ++i) registry().SetDword(HKEY_CURRENT_USER, list, L"SOURCE" + std::to_wstring(i), i);
+    registry().SetDword(HKEY_LOCAL_MACHINE, epg, L"AutoReceive", 7);
+    registry().SetDword(HKEY_LOCAL_MACHINE, iptv, L"Old", 1);
+    registry().SetDword(HKEY_LOCAL_MACHINE, rondisc, L"Disc", 1);
+    files().WriteFile(kSuite + L"\\Old\\gone.dat", "gone");
+    files().WriteFile(L"C:\\MvdMng.ini", "[x]");
+    files().WriteFile(kSuite + L"\\ro.dat", "first")->attributes |= FILE_ATTRIBUTE_READONLY;
     RunCommand(L"/get");
-    std::string hive = files().ReadFile(L"D:\\mvtemp\\IPTV.dat");
-    ASSERT_FALSE(hive.empty());
-    registry().DeleteTree(HKEY_CURRENT_USER, key);
-    registry().SetDword(HKEY_CURRENT_USER, key, L"num", 1);
-    registry().SetDword(HKEY_CURRENT_USER, key, L"SOURCE0", 50);
-    registry().SetDword(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"New", 2);
+    ASSERT_TRUE(files().Exists(L"D:\\mvtemp\\Rondisc1.dat"));
+    files().Get(kSuite + L"\\ro.dat")->data.assign({'n', 'e', 'w'});
+
+    registry().DeleteTree(HKEY_CURRENT_USER, list);
+    registry().SetDword(HKEY_CURRENT_USER, list, L"num", 3);
+    for (int i = 0; i < 3; ++i) registry().SetDword(HKEY_CURRENT_USER, list, L"SOURCE" + std::to_wstring(i), 50 + i);
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, epg);
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, iptv);
+    registry().SetDword(HKEY_LOCAL_MACHINE, iptv, L"New", 2);
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, rondisc);
+    files().Remove(kSuite + L"\\Old");
+    files().Remove(L"C:\\MvdMng.ini");
+    files().WriteFile(L"D:\\mvtempbk\\MV\\big.bin.mvpart", "killed /get")->attributes |= FILE_ATTRIBUTE_READONLY;
+    files().WriteFile(kSuite + L"\\big.bin.mvpart", "killed /set");
+    files().WriteFile(L"D:\\mvtemp\\Rondisc1.dat.mvpart", "killed save");
     RunCommand(L"/get");
-    EXPECT_EQ(files().ReadFile(L"D:\\mvtemp\\IPTV.dat"), hive);
-    EXPECT_EQ(Record(L"D:\\mvtemp", L"HKEY_CURRENT_USER\\" + key, L"SOURCE0"), L"50");
-    EXPECT_EQ(Record(L"D:\\mvtemp", L"HKEY_CURRENT_USER\\" + key, L"SOURCE2"), L"2");
+    for (const std::wstring ws : {L"D:\\mvtemp", L"D:\\mvtempbk"}) {
+        SCOPED_TRACE(Narrow(ws));
+        EXPECT_EQ(Record(ws, L"HKEY_CURRENT_USER\\" + list, L"SOURCE2"), L"52");
+        EXPECT_EQ(Record(ws, L"HKEY_CURRENT_USER\\" + list, L"SOURCE3"), L"<none>");
+        EXPECT_EQ(Record(ws, L"HKEY_LOCAL_MACHINE\\" + epg, L"AutoReceive"), L"<none>");
+        EXPECT_FALSE(files().Exists(ws + L"\\Rondisc1.dat"));
+        EXPECT_FALSE(files().Exists(ws + L"\\Rondisc1.dat.mvpart"));
+        EXPECT_FALSE(files().Exists(ws + L"\\MV\\Old"));
+        EXPECT_FALSE(files().Exists(ws + L"\\MvdMng.ini"));
+        EXPECT_FALSE(files().Exists(ws + L"\\MV\\big.bin.mvpart"));
+        EXPECT_FALSE(files().Exists(ws + L"\\MV\\ro.dat.mvpart")) << "a read-only copy that cannot replace its file";
+    }
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp\\Movendo.ini.mvpart"));
+    files().WriteFile(L"D:\\mvtempbk\\MV\\late.bin.mvpart", "planted after /get");
+
     registry().DeleteTree(HKEY_CURRENT_USER, L"Software\\Tamrix");
+    registry().SetDword(HKEY_LOCAL_MACHINE, iptv, L"Installed", 3);
+    registry().SetDword(HKEY_LOCAL_MACHINE, rondisc, L"Installed", 3);
     RunCommand(L"/set");
-    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"SOURCE0"), 50u);
-    EXPECT_EQ(Dword(HKEY_CURRENT_USER, key, L"SOURCE2"), 2u);
-    EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"Old"));
-    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kSnapshotTable[1].subKey, L"New"));
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, list, L"SOURCE2"), 52u);
+    EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, list, L"SOURCE3"));
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, epg, L"AutoReceive"));
+    EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, iptv, L"New"));
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, iptv, L"Old"));
+    EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, rondisc, L"Installed"));
+    EXPECT_FALSE(files().Exists(kSuite + L"\\Old"));
+    EXPECT_FALSE(files().Exists(kSuite + L"\\big.bin.mvpart"));
+    EXPECT_FALSE(files().Exists(kSuite + L"\\late.bin.mvpart")) << "no data set carries a part file";
+    EXPECT_FALSE(files().Exists(kSuite + L"\\ro.dat.mvpart")) << "a read-only copy that cannot replace its file";
+    EXPECT_FALSE(files().Exists(L"C:\\MvdMng.ini"));
+
+    RunCommand(L"/get");
+    ASSERT_TRUE(files().Exists(L"D:\\mvtemp\\Movendo.ini"));
+    registry().DeleteTree(HKEY_CURRENT_USER, L"Software\\Tamrix");
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix");
+    RunCommand(L"/get");
+    EXPECT_FALSE(files().Exists(L"D:\\mvtemp\\Movendo.ini")) << "no values on the machine: no records of an earlier pass";
 }
 
 TEST_F(ProceduresTest, SavePathFoldersFollowTheRestoredValues) {
@@ -331,5 +376,5 @@ TEST_F(ProceduresTest, SavePathDataWithoutATerminatorNameNoFolder) {
     CEnvironment env;
     RestoreEnvironment(env, Workspace::Primary);
     EXPECT_STREQ(env.m_szLog, "Find:tempDirectory=D:\\mvtemp\r\n");
-    for (const auto& call : machine->calls()) EXPECT_NE(call.compare(0, 20, L"CreateDirectoryW D:\\u"), 0);
+    for (const auto& call : machine->calls()) EXPECT_NE(call.rfind(L"CreateDirectoryW D:\\u", 0), 0u) << Narrow(call);
 }

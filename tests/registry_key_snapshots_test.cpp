@@ -72,14 +72,23 @@ TEST_F(KeySnapshotsTest, TokenWithoutThePrivilegeSavesAndRestoresNothing) {
     EXPECT_EQ(registry().Listing(), changed);
 }
 
-// The existing file is kept without asking the platform to write it, so the outcome does not
-// depend on whether the platform would refuse to replace it.
-TEST_F(KeySnapshotsTest, ExistingHiveFileIsKeptAndNotOfferedToThePlatform) {
+// Each save is written beside the earlier hive file and replaces it only when whole; a key that
+// is gone takes its earlier hive file with it, and no part of a save stays behind.
+TEST_F(KeySnapshotsTest, EachSaveReplacesTheEarlierHiveOnlyWhenWhole) {
     files().WriteFile(kIptvFile, "earlier snapshot");
-    machine->ClearCalls();
+    token().Hold(SE_BACKUP_NAME, false);  // the save fails after making its file
     env.SaveKeyToFile(L"IPTV.dat", kIptv);
     EXPECT_EQ(files().ReadFile(kIptvFile), "earlier snapshot");
-    EXPECT_FALSE(SaveCalled());
+    token().Hold(SE_BACKUP_NAME, true);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater", 1);
+    env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
+    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater"), nullptr);
+    EXPECT_EQ(files().CountFiles(L"D:\\mvtemp"), 1u);
+
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, kIptv);
+    env.SaveKeyToFile(L"IPTV.dat", kIptv);
+    EXPECT_FALSE(files().Exists(kIptvFile));
 }
 
 TEST_F(KeySnapshotsTest, MissingKeyGivesNoFileAndIsNeverCreatedByTheRestore) {

@@ -57,18 +57,44 @@ TEST_F(ValueRecordsTest, NumbersRoundTripThroughTheirSignedText) {
     }
 }
 
-TEST_F(ValueRecordsTest, NumberSaveReadsOneToFourBytesOfAnyTypeAndNothingLonger) {
-    registry().SetValue(HKEY_USERS, L"S", L"One", REG_BINARY, {0x07});
-    registry().SetValue(HKEY_USERS, L"S", L"Two", REG_SZ, {0x34, 0x12});
-    registry().SetValue(HKEY_USERS, L"S", L"Char", REG_SZ, {0x41, 0, 0, 0});
-    registry().SetValue(HKEY_USERS, L"S", L"Negative", REG_BINARY, {0xFE, 0xFF, 0xFF, 0xFF});
-    registry().SetValue(HKEY_USERS, L"S", L"Five", REG_BINARY, {1, 0, 0, 0, 0});
+// Only a REG_DWORD of 4 bytes is a number: data of any other type or size would be saved as some
+// other number and restored as a REG_DWORD that the value never was.
+TEST_F(ValueRecordsTest, NumberSaveCarriesOnlyFourByteDwords) {
+    registry().SetValue(HKEY_USERS, L"S", L"Negative", REG_DWORD, {0xFE, 0xFF, 0xFF, 0xFF});
+    registry().SetValue(HKEY_USERS, L"S", L"Text", REG_SZ, {0x31, 0, 0, 0});
+    registry().SetValue(HKEY_USERS, L"S", L"Two", REG_BINARY, {1, 2});
+    registry().SetValue(HKEY_USERS, L"S", L"None", REG_NONE, {});
+    registry().SetValue(HKEY_USERS, L"S", L"Short", REG_DWORD, {1, 2});
     registry().SetValue(HKEY_USERS, L"S", L"Quad", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0});
-    for (auto name : {L"One", L"Two", L"Char", L"Negative"}) EXPECT_TRUE(env.SaveDwordValue(HKEY_USERS, L"S", name));
-    EXPECT_FALSE(env.SaveDwordValue(HKEY_USERS, L"S", L"Five"));
-    EXPECT_FALSE(env.SaveDwordValue(HKEY_USERS, L"S", L"Quad"));
-    EXPECT_FALSE(env.SaveDwordValue(HKEY_USERS, L"S", L"Missing"));
-    EXPECT_EQ(SettingsText(), L"[HKEY_USERS\\S]\r\nOne=7\r\nTwo=4660\r\nChar=65\r\nNegative=-2\r\n");
+    EXPECT_TRUE(env.SaveDwordValue(HKEY_USERS, L"S", L"Negative"));
+    for (auto name : {L"Text", L"Two", L"None", L"Short", L"Quad", L"Missing"}) {
+        EXPECT_FALSE(env.SaveDwordValue(HKEY_USERS, L"S", name)) << Narrow(name);
+    }
+    EXPECT_EQ(SettingsText(), L"[HKEY_USERS\\S]\r\nNegative=-2\r\n");
+}
+
+// Texts that the profile read would change are quoted, and read back as they were; a text with a
+// line break could write lines of its own (a section of HKEY_LOCAL_MACHINE, say): it gets no record.
+TEST_F(ValueRecordsTest, TextsReadBackAsWrittenAndLineBreaksAreRefused) {
+    const std::vector<std::wstring> texts = {L"  Kids  ", L"\"Kids\"", L"'Kids'", L"\"Kids\" and \"Teens\"", L"\tTab",
+                                             L"\"", L"x\"", std::wstring(258, L'q') + L" ", L"plain"};
+    for (size_t i = 0; i < texts.size(); ++i) registry().SetString(HKEY_USERS, L"S", L"T" + std::to_wstring(i), texts[i]);
+    registry().SetString(HKEY_USERS, L"S", L"Inject", L"x\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\nN=7");
+    registry().SetString(HKEY_USERS, L"S", L"Lf", L"A\nB");
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_TRUE(env.SaveStringValue(HKEY_USERS, L"S", (L"T" + std::to_wstring(i)).c_str()));
+    EXPECT_FALSE(env.SaveStringValue(HKEY_USERS, L"S", L"Inject"));
+    EXPECT_FALSE(env.SaveStringValue(HKEY_USERS, L"S", L"Lf"));
+    EXPECT_EQ(SettingsText().find(L"HKEY_LOCAL_MACHINE"), std::wstring::npos);
+    EXPECT_NE(SettingsText().find(L"T8=plain\r\n"), std::wstring::npos) << "an ordinary text is written as it is";
+    std::vector<std::vector<uint8_t>> saved;
+    for (size_t i = 0; i < texts.size(); ++i) saved.push_back(registry().GetValue(HKEY_USERS, L"S", L"T" + std::to_wstring(i))->data);
+    registry().DeleteTree(HKEY_USERS, L"S");
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_TRUE(env.RestoreStringValue(HKEY_USERS, L"S", (L"T" + std::to_wstring(i)).c_str()));
+        const sim::RegValue* value = registry().GetValue(HKEY_USERS, L"S", L"T" + std::to_wstring(i));
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->data, saved[i]) << Narrow(texts[i]);
+    }
 }
 
 TEST_F(ValueRecordsTest, MissingOrEmptyRecordRestoresNothingAndCreatesNoKey) {

@@ -124,4 +124,55 @@ RondiscMarker=sz:x'
     clear_registry
 }
 
+# Texts that the profile functions would change come back byte for byte (they stand quoted in the
+# file); a text with a line break gets no record, so a list name written by the user cannot plant a
+# section of HKEY_LOCAL_MACHINE in the file; a number of another type gets no record either. The
+# raw bytes of the settings file are the evidence.
+case_texts_read_back_as_written() {
+    rig_default_layout
+    clear_registry
+    local epg='SOFTWARE\Tamrix\Mirovane\ApInfo\CnfigSet\EPG_Setting'
+    import32 "[HKCU\\Software\\Tamrix\\Mirovane\\MainApp\\DispMY1]
+num=dword:1
+name=sz:x\\r\\n[HKEY_LOCAL_MACHINE\\\\$(sed 's/\\/\\\\\\\\/g' <<<"$epg")]\\r\\nAutoReceive=7
+SOURCE0=dword:1
+[HKLM\\$MAINAPP]
+ZipCode=sz:  Kids  
+LiveServerUUID=sz:\"Kids\" and \"Teens\"
+[HKLM\\$DTCHUTL]
+ExecuteDate=sz:'Kids'
+Area=sz:1
+[HKLM\\SOFTWARE\\Tamrix\\Mirovane\\TamrixMVTV]
+CompleteWizard=sz:\"Kids\"
+[HKLM\\SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV]
+Adapter=sz:A\\r\\nB"
+    local before
+    before=$(helper regdump32 "HKLM\\$MAINAPP" "HKLM\\$DTCHUTL" 'HKLM\SOFTWARE\Tamrix\Mirovane\TamrixMVTV' | tr -d '\r')
+    movendo /get
+    local ws text
+    for ws in mvtemp mvtempbk; do
+        text=$(settings_text "$RIG_ROOT/drives/d/$ws/Movendo.ini")
+        expect_eq "$(grep -c AutoReceive <<<"$text")" 0 "$ws: the name's line break planted no record"
+        expect_eq "$(record "$text" "HKEY_LOCAL_MACHINE\\$MAINAPP" ZipCode)" '"  Kids  "' "$ws: blanks at both ends, quoted"
+        expect_eq "$(record "$text" "HKEY_LOCAL_MACHINE\\$DTCHUTL" ExecuteDate)" "\"'Kids'\"" "$ws: single quotes, quoted"
+        expect_eq "$(record "$text" "HKEY_LOCAL_MACHINE\\$DTCHUTL" Area)" "(no record)" "$ws: a REG_SZ of a number row"
+        expect_eq "$(record "$text" 'HKEY_LOCAL_MACHINE\SOFTWARE\Tamrix\Mirovane\ApInfo\IPTV' Adapter)" "(no record)" "$ws: a text with a line break"
+        expect_eq "$(record "$text" 'HKEY_CURRENT_USER\Software\Tamrix\Mirovane\MainApp\DispMY1' SOURCE0)" 1 "$ws: the list is carried"
+    done
+
+    # The reinstall: defaults, then the restore.
+    clear_registry
+    import32 "[HKLM\\$DTCHUTL]
+Area=dword:5
+[HKLM\\SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV]
+Adapter=sz:installed"
+    movendo /set
+    expect_same_lines "$(helper regdump32 "HKLM\\$MAINAPP" "HKLM\\$DTCHUTL" 'HKLM\SOFTWARE\Tamrix\Mirovane\TamrixMVTV' | tr -d '\r' | grep -v '^Area=')" \
+        "$(grep -v '^Area=' <<<"$before")" "every quoted text back byte for byte"
+    expect_eq "$(helper regdump32 "HKLM\\$DTCHUTL" | tr -d '\r' | grep '^Area=')" "Area=dword:5" "the installed number stays"
+    expect_eq "$(helper regdump32 'HKLM\SOFTWARE\Tamrix\Mirovane\ApInfo\IPTV' | tr -d '\r' | grep '^Adapter=')" "Adapter=sz:installed" "the installed text stays"
+    expect_eq "$(helper regdump32 "HKLM\\$epg" 2>/dev/null | grep -c AutoReceive)" 0 "no value of HKEY_LOCAL_MACHINE planted by a user's text"
+    clear_registry
+}
+
 rig_main "$@"
