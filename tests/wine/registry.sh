@@ -134,7 +134,7 @@ case_texts_read_back_as_written() {
     local epg='SOFTWARE\Tamrix\Mirovane\ApInfo\CnfigSet\EPG_Setting'
     import32 "[HKCU\\Software\\Tamrix\\Mirovane\\MainApp\\DispMY1]
 num=dword:1
-name=sz:x\\r\\n[HKEY_LOCAL_MACHINE\\\\$(sed 's/\\/\\\\\\\\/g' <<<"$epg")]\\r\\nAutoReceive=7
+name=sz:x\\r\\n[HKEY_LOCAL_MACHINE\\\\${epg//\\/\\\\}]\\r\\nAutoReceive=7
 SOURCE0=dword:1
 [HKLM\\$MAINAPP]
 ZipCode=sz:  Kids  
