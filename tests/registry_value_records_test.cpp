@@ -73,30 +73,6 @@ TEST_F(ValueRecordsTest, NumberSaveCarriesOnlyFourByteDwords) {
     EXPECT_EQ(SettingsText(), L"[HKEY_USERS\\S]\r\nNegative=-2\r\n");
 }
 
-// Texts that the profile read would change are quoted, and read back as they were; a text with a
-// line break could write lines of its own (a section of HKEY_LOCAL_MACHINE, say): it gets no record.
-TEST_F(ValueRecordsTest, TextsReadBackAsWrittenAndLineBreaksAreRefused) {
-    const std::vector<std::wstring> texts = {L"  Kids  ", L"\"Kids\"", L"'Kids'", L"\"Kids\" and \"Teens\"", L"\tTab",
-                                             L"\"", L"x\"", std::wstring(258, L'q') + L" ", L"plain"};
-    for (size_t i = 0; i < texts.size(); ++i) registry().SetString(HKEY_USERS, L"S", L"T" + std::to_wstring(i), texts[i]);
-    registry().SetString(HKEY_USERS, L"S", L"Inject", L"x\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\nN=7");
-    registry().SetString(HKEY_USERS, L"S", L"Lf", L"A\nB");
-    for (size_t i = 0; i < texts.size(); ++i) EXPECT_TRUE(env.SaveStringValue(HKEY_USERS, L"S", (L"T" + std::to_wstring(i)).c_str()));
-    EXPECT_FALSE(env.SaveStringValue(HKEY_USERS, L"S", L"Inject"));
-    EXPECT_FALSE(env.SaveStringValue(HKEY_USERS, L"S", L"Lf"));
-    EXPECT_EQ(SettingsText().find(L"HKEY_LOCAL_MACHINE"), std::wstring::npos);
-    EXPECT_NE(SettingsText().find(L"T8=plain\r\n"), std::wstring::npos) << "an ordinary text is written as it is";
-    std::vector<std::vector<uint8_t>> saved;
-    for (size_t i = 0; i < texts.size(); ++i) saved.push_back(registry().GetValue(HKEY_USERS, L"S", L"T" + std::to_wstring(i))->data);
-    registry().DeleteTree(HKEY_USERS, L"S");
-    for (size_t i = 0; i < texts.size(); ++i) {
-        EXPECT_TRUE(env.RestoreStringValue(HKEY_USERS, L"S", (L"T" + std::to_wstring(i)).c_str()));
-        const sim::RegValue* value = registry().GetValue(HKEY_USERS, L"S", L"T" + std::to_wstring(i));
-        ASSERT_NE(value, nullptr);
-        EXPECT_EQ(value->data, saved[i]) << Narrow(texts[i]);
-    }
-}
-
 TEST_F(ValueRecordsTest, MissingOrEmptyRecordRestoresNothingAndCreatesNoKey) {
     std::vector<std::wstring> before = registry().Listing();
     EXPECT_FALSE(env.RestoreDwordValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\A\\B", L"N")) << "no settings file";
