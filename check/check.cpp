@@ -75,7 +75,7 @@ CheckResult RunCheck(const CheckOptions& options) {
         if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second);
         if (options.preview) {
             report.previewReport = PreviewRestore(report.primary, report.second);
-            report.losses = FindRestoreLosses(report.primary, report.second);
+            report.losses = FindRestoreLosses(report.primary, report.second, report.previewReport);
         }
         result.exitCode = ExitCodeOf(report);
         result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);

@@ -59,7 +59,7 @@ TEST_F(InspectorTest, MissingPartsAreReportedWithExitOne) {
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, kCheckIssues);
     EXPECT_TRUE(Contains(result.output, L"problem: settings file Movendo.ini missing"));
-    EXPECT_TRUE(Contains(result.output, L"problem: hive file Rondisc3.dat missing"));
+    EXPECT_TRUE(Contains(result.output, L"note: hive file Rondisc3.dat missing"));
     EXPECT_TRUE(Contains(result.output, L"file MV\\Data\\Old\\Epg.bin only in mvtemp"));
 }
 
