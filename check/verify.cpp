@@ -115,10 +115,10 @@ private:
         if (saved == nullptr) {
             ++missingRecords;
             recordGaps.push_back(where + L": not saved (now \"" + live + L"\")");
+        } else if (saved->ReadsAsAnotherNumber()) {
+            recordGaps.push_back(where + L": its record \"" + saved->recordText + L"\" is read by /set as " + saved->text + L" (now \"" + live + L"\")");
         } else if (saved->text != live) {
             recordGaps.push_back(where + L": differs (now \"" + live + L"\", saved \"" + saved->text + L"\")");
-        } else if (saved->ReadsAsAnotherNumber()) {
-            recordGaps.push_back(where + L": its record \"" + saved->recordText + L"\" is not the text of " + live);
         }
     }
 
