@@ -2,7 +2,9 @@
 
 #include <exception>
 
+#include "app/movendo_app.h"
 #include "check/check_render.h"
+#include "platform/handles.h"
 #include "check/restore_losses.h"
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
@@ -56,11 +58,21 @@ int ExitCodeOf(const CheckReport& report) {
 
 }  // namespace
 
+bool RunInProgress() {
+    KernelHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, kRunMutexName));
+    return lock.Valid() || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 CheckResult RunCheck(const CheckOptions& options) {
     CheckResult result;
     if (options.help || !options.unknown.empty()) {
         result.output = options.unknown.empty() ? CheckUsage() : L"Unknown argument: " + options.unknown + L"\n" + CheckUsage();
         result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
+        return result;
+    }
+    if (RunInProgress()) {
+        result.output = L"a Movendo.exe run is in progress; check again when it has ended\n";
+        result.exitCode = kCheckFailed;
         return result;
     }
     try {

@@ -351,3 +351,13 @@ TEST_F(InspectorTest, PreviewReplaysTheRestoreOrderAndMarksForeignRecords) {
     EXPECT_TRUE(Contains(result.output, L"] LiveServerNo: missing value, will be set to \"") &&
                 Contains(result.output, L"[this machine has no such value: not from this machine's last /get]"));
 }
+
+TEST_F(InspectorTest, ARunInProgressIsNamedWithExitThree) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    HANDLE lock = CreateMutexW(nullptr, FALSE, L"Global\\Movendo.Run");
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckFailed);
+    EXPECT_EQ(result.output, L"a Movendo.exe run is in progress; check again when it has ended\n");
+    CloseHandle(lock);
+    EXPECT_EQ(Check().exitCode, kCheckConsistent) << "the lock is gone with the run";
+}
