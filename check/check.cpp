@@ -40,7 +40,10 @@ std::wstring CheckUsage() {
            L"     this machine)\n"
            L"  2  no workspace found\n"
            L"  3  the check itself failed (or an argument was not understood)\n"
-           L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n";
+           L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n"
+           L"  A run of Movendo.exe in progress ends the check at once with exit 3.\n"
+           L"The sequence: Movendo.exe /get; MovendoCheck /verify (wipe C: only on exit 0); reinstall;\n"
+           L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set.\n";
 }
 
 namespace {
