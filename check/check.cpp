@@ -2,7 +2,9 @@
 
 #include <exception>
 
+#include "app/movendo_app.h"
 #include "check/check_render.h"
+#include "platform/handles.h"
 #include "check/restore_losses.h"
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
@@ -38,7 +40,10 @@ std::wstring CheckUsage() {
            L"     this machine)\n"
            L"  2  no workspace found\n"
            L"  3  the check itself failed (or an argument was not understood)\n"
-           L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n";
+           L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n"
+           L"  A run of Movendo.exe in progress ends the check at once with exit 3.\n"
+           L"The sequence: Movendo.exe /get; MovendoCheck /verify (wipe C: only on exit 0); reinstall;\n"
+           L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set.\n";
 }
 
 namespace {
@@ -56,11 +61,21 @@ int ExitCodeOf(const CheckReport& report) {
 
 }  // namespace
 
+bool RunInProgress() {
+    KernelHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, kRunMutexName));
+    return lock.Valid() || GetLastError() == ERROR_ACCESS_DENIED;
+}
+
 CheckResult RunCheck(const CheckOptions& options) {
     CheckResult result;
     if (options.help || !options.unknown.empty()) {
         result.output = options.unknown.empty() ? CheckUsage() : L"Unknown argument: " + options.unknown + L"\n" + CheckUsage();
         result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
+        return result;
+    }
+    if (RunInProgress()) {
+        result.output = L"a Movendo.exe run is in progress; check again when it has ended\n";
+        result.exitCode = kCheckFailed;
         return result;
     }
     try {
@@ -75,7 +90,7 @@ CheckResult RunCheck(const CheckOptions& options) {
         if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second);
         if (options.preview) {
             report.previewReport = PreviewRestore(report.primary, report.second);
-            report.losses = FindRestoreLosses(report.primary, report.second);
+            report.losses = FindRestoreLosses(report.primary, report.second, report.previewReport);
         }
         result.exitCode = ExitCodeOf(report);
         result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);

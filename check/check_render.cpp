@@ -53,6 +53,7 @@ void RenderWorkspaceText(const WorkspaceReport& ws, std::wstring& out) {
         out += L"  MvdMng.ini: " + (ws.mvdMngKind == EntryKind::File ? Num(ws.mvdMngSize) + L" bytes" : std::wstring(KindName(ws.mvdMngKind))) + L"\n";
     }
     for (const auto& problem : ws.problems) out += L"  problem: " + problem + L"\n";
+    for (const auto& note : ws.notes) out += L"  note: " + note + L"\n";
     for (const auto& unsafe : ws.unsafe) out += L"  UNSAFE: " + unsafe + L"\n";
 }
 
@@ -76,6 +77,7 @@ void RenderValueChanges(const std::vector<ValueChange>& values, std::wstring& ou
         } else {
             out += L", will be set to \"" + value.saved + L"\"";
         }
+        for (const auto& detail : value.details) out += L" [" + detail + L"]";
         out += L"\n";
         ++i;
     }

@@ -23,23 +23,20 @@ std::wstring LiveValue::AsText() const {
     return L"(" + std::to_wstring(data.size()) + L" bytes of type " + std::to_wstring(type) + L")";
 }
 
-bool LiveKeyExists(HKEY root, const std::wstring& subKey) {
-    RegKey key;
-    return RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) == ERROR_SUCCESS;
-}
-
 LiveValue ReadLiveValue(HKEY root, const std::wstring& subKey, const std::wstring& name) {
     LiveValue value;
     RegKey key;
-    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | kRegistryView, key.Receive()) != ERROR_SUCCESS) {
+    LONG opened = RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | kRegistryView, key.Receive());
+    if (opened != ERROR_SUCCESS) {
+        if (opened != ERROR_FILE_NOT_FOUND) value.state = LiveState::Unreadable;
         return value;
     }
-    value.state = LiveState::MissingValue;
     DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) return value;
+    LONG queried = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, nullptr, &size);
+    value.state = queried == ERROR_FILE_NOT_FOUND ? LiveState::MissingValue : LiveState::Unreadable;
+    if (queried != ERROR_SUCCESS) return value;
     value.data.resize(size);
-    LONG result = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, value.data.data(), &size);
-    if (result != ERROR_SUCCESS) return value;
+    if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &value.type, value.data.data(), &size) != ERROR_SUCCESS) return value;
     value.data.resize(size);
     value.state = LiveState::Present;
     return value;

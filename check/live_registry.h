@@ -6,7 +6,8 @@
 
 #include "platform/platform.h"
 
-enum class LiveState { MissingKey, MissingValue, Present };
+// Unreadable: the key or the value exists but cannot be read (access denied, ...).
+enum class LiveState { MissingKey, MissingValue, Unreadable, Present };
 
 struct LiveValue {
     LiveState state = LiveState::MissingKey;
@@ -17,5 +18,4 @@ struct LiveValue {
 };
 
 LiveValue ReadLiveValue(HKEY root, const std::wstring& subKey, const std::wstring& name);
-bool LiveKeyExists(HKEY root, const std::wstring& subKey);
 

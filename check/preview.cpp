@@ -31,6 +31,13 @@ std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const Wo
     return merged;
 }
 
+const wchar_t kForeign[] = L"this machine has no such value: not from this machine's last /get";
+
+void NameTypeChange(const LiveValue& live, ValueChange& change) {
+    if (live.type == REG_MULTI_SZ) change.details.push_back(L"REG_MULTI_SZ now: /set writes REG_SZ, its first string only");
+    if (live.type == REG_EXPAND_SZ) change.details.push_back(L"REG_EXPAND_SZ now: /set writes REG_SZ");
+}
+
 bool SameAsLive(const ReplayedWrite& write, const LiveValue& live) {
     if (write.isString) return live.type == REG_SZ && live.AsText() == write.text;
     return live.type == REG_DWORD && live.data.size() == 4 && live.AsText() == write.text;
@@ -41,14 +48,21 @@ ValueChange CompareWithLive(const ReplayedWrite& write) {
     change.section = SectionOf(write.root, write.subKey.c_str());
     change.name = write.name;
     change.saved = write.text;
+    change.isString = write.isString;
+    if (write.ReadsAsAnotherNumber()) change.details.push_back(L"the record reads \"" + write.recordText + L"\", written as " + write.text);
     LiveValue live = ReadLiveValue(write.root, write.subKey, write.name);
     change.live = live.state == LiveState::Present ? live.AsText() : std::wstring();
-    if (live.state == LiveState::MissingKey) {
-        change.outcome = ValueOutcome::MissingKey;
-    } else if (live.state == LiveState::MissingValue) {
+    switch (live.state) {
+    case LiveState::MissingKey: change.outcome = ValueOutcome::MissingKey; break;
+    case LiveState::Unreadable: change.outcome = ValueOutcome::Unreadable; break;
+    case LiveState::MissingValue:
         change.outcome = ValueOutcome::MissingValue;
-    } else {
+        change.details.push_back(kForeign);
+        break;
+    case LiveState::Present:
         change.outcome = SameAsLive(write, live) ? ValueOutcome::Same : ValueOutcome::Different;
+        if (write.isString) NameTypeChange(live, change);
+        break;
     }
     return change;
 }
@@ -82,17 +96,41 @@ void AddSnapshots(const WorkspaceReport& primary, const WorkspaceReport& second,
     for (size_t i = 0; i < kSnapshotCount; ++i) {
         std::wstring key = SectionOf(HKEY_LOCAL_MACHINE, kSnapshotTable[i].subKey);
         std::wstring file = kSnapshotTable[i].fileName;
+        // The last run that loads a hive file decides what the key holds.
+        const WorkspaceReport* last = HiveIn(second, i) ? &second : &primary;
+        std::vector<const WorkspaceReport*> runs = {&primary};
+        if (last == &second) runs.push_back(&second);
         if (!HiveIn(primary, i) && !HiveIn(second, i)) {
             preview.snapshots.push_back(key + L": left as it is (no " + file + L" saved)");
-        } else if (!LiveKeyExists(HKEY_LOCAL_MACHINE, kSnapshotTable[i].subKey)) {
-            preview.snapshots.push_back(key + L": not restored, the key does not exist (install the suite first)");
-        } else {
-            preview.snapshots.push_back(key + L": replaced whole by " + file);
+            continue;
+        }
+        switch (KeyAtSnapshotLoad(i, runs)) {
+        case KeyPresence::Missing: preview.snapshots.push_back(key + L": not restored, the key does not exist (install the suite first)"); break;
+        case KeyPresence::Unreadable: preview.snapshots.push_back(key + L": not restored, the key cannot be opened"); break;
+        case KeyPresence::Present: preview.snapshots.push_back(key + L": replaced whole by " + file + L" of " + last->name); break;
         }
     }
 }
 
 }  // namespace
+
+KeyPresence KeyAtSnapshotLoad(size_t snapshot, const std::vector<const WorkspaceReport*>& runs) {
+    LPCWSTR snapshotKey = kSnapshotTable[snapshot].subKey;
+    KeyPresence live = ProbeSnapshotKey(snapshotKey);
+    if (live != KeyPresence::Missing) return live;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        if (!runs[r]->IsFolder()) continue;
+        // The last run counts only the rows it writes before its snapshots.
+        for (size_t i = 0; i < kRestoreOrderCount; ++i) {
+            const CatalogueRow& row = CatalogueRowByLabel(kRestoreOrder[i]);
+            if (row.kind == RowKind::Snapshots && r + 1 == runs.size()) break;
+            for (const auto& write : runs[r]->records[static_cast<size_t>(&row - kCatalogue)]) {
+                if (WriteCreatesSnapshotKey(snapshotKey, write.root, write.subKey.c_str())) return KeyPresence::Present;
+            }
+        }
+    }
+    return KeyPresence::Missing;
+}
 
 LPCWSTR OutcomeName(ValueOutcome outcome) {
     switch (outcome) {
@@ -100,6 +138,7 @@ LPCWSTR OutcomeName(ValueOutcome outcome) {
     case ValueOutcome::Different: return L"different";
     case ValueOutcome::MissingKey: return L"missing key";
     case ValueOutcome::MissingValue: return L"missing value";
+    case ValueOutcome::Unreadable: return L"cannot be read";
     case ValueOutcome::NotRestored: return L"not restored";
     }
     return L"?";

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "check/workspace_report.h"
+#include "registry/snapshot_keys.h"
 
-enum class ValueOutcome { Same, Different, MissingKey, MissingValue, NotRestored };
+enum class ValueOutcome { Same, Different, MissingKey, MissingValue, Unreadable, NotRestored };
 
 struct ValueChange {
     std::wstring section;  // the settings-file section, naming root and key
@@ -16,12 +17,15 @@ struct ValueChange {
     ValueOutcome outcome = ValueOutcome::Same;
     std::wstring live;
     std::wstring saved;
+    bool isString = false;
+    std::vector<std::wstring> details;  // what else the technician must know of this write
 };
 
 enum class FileOutcome { Create, Replace, ReplaceSame, NotRestored };
 
 struct FileChange {
     std::wstring path;  // on this machine
+    std::wstring copy;  // the workspace's copy that /set copies there
     FileOutcome outcome = FileOutcome::Create;
     uint64_t size = 0;
 };
@@ -41,7 +45,12 @@ struct PreviewReport {
     std::vector<FileChange> files;
     std::vector<FolderChange> folders;
     std::vector<std::wstring> deletions;
+    std::vector<std::wstring> fileLosses;  // saved files that cannot land, by workspace and set
 };
+
+// Whether the key of a snapshot exists when a restore run loads the snapshots: the machine's key,
+// or one that the writes of this run or an earlier one create (they all come before the snapshots).
+KeyPresence KeyAtSnapshotLoad(size_t snapshot, const std::vector<const WorkspaceReport*>& runs);
 
 PreviewReport PreviewRestore(const WorkspaceReport& primary, const WorkspaceReport& second);
 

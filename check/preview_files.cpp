@@ -2,6 +2,7 @@
 
 #include <cwctype>
 #include <map>
+#include <set>
 
 #include "files/cleanup.h"
 #include "files/data_sets.h"
@@ -10,14 +11,8 @@
 #include "check/restore_replay.h"
 #include "procedures/save_paths.h"
 
-namespace {
-
-std::wstring FileNameOf(const std::wstring& relative) {
-    size_t cut = relative.find_last_of(L'\\');
-    return cut == std::wstring::npos ? relative : relative.substr(cut + 1);
-}
-
-}  // namespace
+#include "files/mirror.h"
+#include "base/links.h"
 
 std::wstring ParentOf(const std::wstring& path) {
     size_t cut = path.find_last_of(L'\\');
@@ -30,40 +25,80 @@ bool FolderExists(std::wstring path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool SetRootReachable(const std::wstring& systemRoot) { return FolderExists(systemRoot) || FolderExists(ParentOf(systemRoot)); }
-
 namespace {
 
-// The restore makes one folder level for a set's root; without its parent nothing of the set lands.
-FileChange PlanFile(const std::wstring& systemRoot, bool rootReachable, const std::wstring& relative, uint64_t size) {
+FileChange PlanFile(const std::wstring& from, const std::wstring& to, bool lands) {
     FileChange change;
-    change.path = systemRoot + L"\\" + relative;
-    change.size = size;
+    change.path = to;
+    change.copy = from;
+    KindOfEntry(from, &change.size);
     uint64_t liveSize = 0;
-    if (!rootReachable || change.path.size() >= MAX_PATH) {
+    if (!lands) {
         change.outcome = FileOutcome::NotRestored;
-    } else if (KindOfEntry(change.path, &liveSize) == EntryKind::File) {
-        change.outcome = liveSize == size ? FileOutcome::ReplaceSame : FileOutcome::Replace;
+    } else if (KindOfEntry(to, &liveSize) == EntryKind::File) {
+        change.outcome = liveSize == change.size ? FileOutcome::ReplaceSame : FileOutcome::Replace;
     } else {
         change.outcome = FileOutcome::Create;
     }
     return change;
 }
 
-void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileChange>& plan) {
-    for (size_t i = 0; i < kDataSetCount && i < ws.folders.size(); ++i) {
-        const DataSet& set = kDataSets[i];
-        PathBuffer systemRoot;
-        if (!LocateSystemRoot(set, systemRoot)) continue;
-        bool reachable = SetRootReachable(systemRoot);
-        for (const auto& file : ws.folders[i].second.files) {
-            if (!PassesFilter(set.filter, FileNameOf(file.first).c_str())) continue;
-            FileChange change = PlanFile(systemRoot, reachable, file.first, file.second);
-            plan[UpperCase(change.path)] = change;
+// The restore's own copy walk from the workspace, making nothing: a level lands where its folder
+// exists, or where the copy makes it (one level, inside a folder that exists or that the walk
+// makes); a level whose folder is a link or a file takes none of its files. Every level is
+// looked into, so that the files which cannot land are named too.
+class RestorePlan : public MirrorVisitor {
+public:
+    explicit RestorePlan(std::map<std::wstring, FileChange>& plan) : plan_(plan) {}
+    bool EnterLevel(LPCWSTR, LPCWSTR destination) override {
+        bool lands = false;
+        switch (KindOfEntry(destination)) {
+        case EntryKind::Folder: lands = true; break;
+        case EntryKind::Missing: lands = FolderExists(ParentOf(destination)) || made_.count(UpperCase(ParentOf(destination))); break;
+        case EntryKind::File:
+        case EntryKind::Link: break;
+        }
+        if (lands) made_.insert(UpperCase(destination));
+        return true;
+    }
+    void File(LPCWSTR from, LPCWSTR to) override { Add(PlanFile(from, to, made_.count(UpperCase(ParentOf(to))) != 0)); }
+    void Skipped(LPCWSTR path, MirrorSkip why) override {
+        if (why != MirrorSkip::Link) Add(PlanFile(path, path, false));
+    }
+    size_t notRestored = 0;
+
+private:
+    void Add(const FileChange& change) {
+        notRestored += change.outcome == FileOutcome::NotRestored;
+        plan_[UpperCase(change.path)] = change;
+    }
+    std::map<std::wstring, FileChange>& plan_;
+    std::set<std::wstring> made_;
+};
+
+void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileChange>& plan, PreviewReport& preview) {
+    for (const DataSet& set : kDataSets) {
+        PathBuffer systemRoot, workspaceRoot;
+        if (!LocateWorkspaceRoot(set, ws.path.c_str(), workspaceRoot)) continue;
+        if (!LocateSystemRoot(set, systemRoot)) {
+            TreeScan scan = ScanTree(workspaceRoot);
+            if (!scan.files.empty()) {
+                preview.fileLosses.push_back(ws.name + L": " + std::to_wstring(scan.files.size()) + L" files of " + set.workspaceFolder +
+                                             L": the set's folder on this machine cannot be reached (a folder on the way is a link, "
+                                             L"or its path is too long), so /set copies nothing of it: replace the link by a folder first");
+            }
+            continue;
+        }
+        RestorePlan walk(plan);
+        WalkMirror(workspaceRoot, systemRoot, L"", set.filter, walk);
+        if (walk.notRestored) {
+            preview.fileLosses.push_back(ws.name + L": " + std::to_wstring(walk.notRestored) + L" files of " + set.workspaceFolder +
+                                         L" for " + systemRoot + L" cannot land (a folder on the way is missing, a link or a file): "
+                                         L"create folder " + ParentOf(systemRoot) + L" first");
         }
     }
     if (ws.mvdMngKind == EntryKind::File) {
-        FileChange change = PlanFile(std::wstring(kMvdMngIniFolder).substr(0, 2), true, kMvdMngIniName, ws.mvdMngSize);
+        FileChange change = PlanFile(ws.path + L"\\" + kMvdMngIniName, std::wstring(kMvdMngIniFolder) + kMvdMngIniName, true);
         plan[UpperCase(change.path)] = change;
     }
 }
@@ -101,7 +136,7 @@ FolderOutcome PlanFolder(std::wstring path) {
 void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview) {
     std::map<std::wstring, FileChange> plan;
     for (const WorkspaceReport* ws : {&primary, &second}) {
-        if (ws->kind == EntryKind::Folder) PlanWorkspaceFiles(*ws, plan);
+        if (ws->kind == EntryKind::Folder) PlanWorkspaceFiles(*ws, plan, preview);
     }
     for (const auto& entry : plan) preview.files.push_back(entry.second);
     PathBuffer suiteRoot;

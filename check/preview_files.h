@@ -12,6 +12,3 @@ void AddSavePathFolders(const WorkspaceReport& primary, const WorkspaceReport& s
 std::wstring ParentOf(const std::wstring& path);
 // A folder, or a drive root (given as "D:" or "D:\").
 bool FolderExists(std::wstring path);
-// A restore makes one folder level for a data set's root: its files land only when the root or
-// its parent exists.
-bool SetRootReachable(const std::wstring& systemRoot);

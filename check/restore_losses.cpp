@@ -1,29 +1,23 @@
 #include "check/restore_losses.h"
 
-#include "check/live_registry.h"
+#include "check/preview.h"
 #include "check/preview_files.h"
 #include "files/data_sets.h"
 #include "registry/snapshot_table.h"
 
 namespace {
 
-void AddHiveLosses(const WorkspaceReport& ws, std::vector<std::wstring>& losses) {
+// A run loads a hive file only where its key exists by then: the machine's, or one that this run's
+// or an earlier run's value writes create.
+void AddHiveLosses(const WorkspaceReport& ws, const std::vector<const WorkspaceReport*>& runs, std::vector<std::wstring>& losses) {
     for (size_t i = 0; i < kSnapshotCount && i < ws.catalogue.hives.size(); ++i) {
-        if (!ws.catalogue.hives[i].Present() || LiveKeyExists(HKEY_LOCAL_MACHINE, kSnapshotTable[i].subKey)) continue;
-        losses.push_back(std::wstring(ws.name) + L": hive file " + kSnapshotTable[i].fileName +
-                         L": its key HKEY_LOCAL_MACHINE\\" + kSnapshotTable[i].subKey +
-                         L" does not exist, so /set does not restore it: install the suite first");
-    }
-}
-
-void AddFileLosses(const WorkspaceReport& ws, std::vector<std::wstring>& losses) {
-    for (size_t i = 0; i < kDataSetCount && i < ws.folders.size(); ++i) {
-        const auto& files = ws.folders[i].second.files;
-        PathBuffer systemRoot;
-        if (files.empty() || !LocateSystemRoot(kDataSets[i], systemRoot) || SetRootReachable(systemRoot)) continue;
-        losses.push_back(std::wstring(ws.name) + L": " + std::to_wstring(files.size()) + L" files of " +
-                         kDataSets[i].workspaceFolder + L" for " + systemRoot + L": the folder " + ParentOf(systemRoot) +
-                         L" is missing: create folder " + ParentOf(systemRoot) + L" first");
+        if (!ws.catalogue.hives[i].Present()) continue;
+        KeyPresence key = KeyAtSnapshotLoad(i, runs);
+        if (key == KeyPresence::Present) continue;
+        losses.push_back(ws.name + L": hive file " + kSnapshotTable[i].fileName + L": its key HKEY_LOCAL_MACHINE\\" +
+                         kSnapshotTable[i].subKey +
+                         (key == KeyPresence::Missing ? L" does not exist, so /set does not restore it: install the suite first"
+                                                      : L" cannot be opened, so /set does not restore it"));
     }
 }
 
@@ -41,17 +35,20 @@ void AddSettingsLoss(const WorkspaceReport& ws, std::vector<std::wstring>& losse
 
 }  // namespace
 
-std::vector<std::wstring> FindRestoreLosses(const WorkspaceReport& primary, const WorkspaceReport& second) {
+std::vector<std::wstring> FindRestoreLosses(const WorkspaceReport& primary, const WorkspaceReport& second,
+                                           const PreviewReport& preview) {
     std::vector<std::wstring> losses;
+    std::vector<const WorkspaceReport*> runs;
     for (const WorkspaceReport* ws : {&primary, &second}) {
+        runs.push_back(ws);
         for (const auto& unsafe : ws->unsafe) {
             losses.push_back(std::wstring(ws->name) + L": " + unsafe +
                              L": /set does not carry it: replace it by a real folder or file and run Movendo.exe /get again first");
         }
         if (!ws->IsFolder()) continue;
-        AddHiveLosses(*ws, losses);
-        AddFileLosses(*ws, losses);
+        AddHiveLosses(*ws, runs, losses);
         AddSettingsLoss(*ws, losses);
     }
+    losses.insert(losses.end(), preview.fileLosses.begin(), preview.fileLosses.end());
     return losses;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "check/workspace_report.h"
+#include "check/preview.h"
 
-std::vector<std::wstring> FindRestoreLosses(const WorkspaceReport& primary, const WorkspaceReport& second);
+std::vector<std::wstring> FindRestoreLosses(const WorkspaceReport& primary, const WorkspaceReport& second,
+                                           const PreviewReport& preview);

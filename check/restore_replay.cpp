@@ -4,9 +4,21 @@
 #include "procedures/catalogue_walk.h"
 #include "registry/record_text.h"
 #include "registry/section_name.h"
+#include "check/catalogue_check.h"
+#include "check/settings_scan.h"
+
+std::wstring NumberText(DWORD value) {
+    WCHAR text[kNumberTextCount];
+    FormatNumberRecord(value, text);
+    return text;
+}
+
+std::wstring RecordKey(HKEY root, const std::wstring& subKey, const std::wstring& name) {
+    return UpperCase(SectionOf(root, subKey.c_str()) + L"|" + name);
+}
 
 bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString,
-                        std::wstring& text) {
+                        std::wstring& text, std::wstring* recordText) {
     PathBuffer section;
     if (!FormatSectionName(root, subKey, section)) return false;
     if (isString) {
@@ -16,15 +28,15 @@ bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR sub
         return true;
     }
     DWORD value = 0;
-    if (!ReadNumberRecord(settingsFile.c_str(), section, name, value)) return false;
-    text = std::to_wstring(static_cast<int32_t>(value));
+    if (!ReadNumberRecord(settingsFile.c_str(), section, name, value, recordText)) return false;
+    text = NumberText(value);
     return true;
 }
 
 bool ReplayCarrier::Carry(HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString) {
-    std::wstring text;
-    if (!ReadRestoredRecord(file_, root, subKey, name, isString, text)) return false;
-    writes.push_back({root, subKey, name, isString, text});
+    std::wstring text, recordText;
+    if (!ReadRestoredRecord(file_, root, subKey, name, isString, text, &recordText)) return false;
+    writes.push_back({root, subKey, name, isString, text, isString ? text : recordText});
     return true;
 }
 

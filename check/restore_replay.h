@@ -14,12 +14,18 @@ struct ReplayedWrite {
     std::wstring name;
     bool isString;
     std::wstring text;  // a number as the signed decimal of what is written, a string as its text
+    std::wstring recordText;  // a number record's own text, as far as the restore's read takes it
+
+    // A number record whose text is not the text a backup writes for the number it reads as.
+    bool ReadsAsAnotherNumber() const { return !isString && recordText != text; }
 };
 
 // The record a restore reads for a value of the settings file: false when it reads none (or, for
 // a string, an empty one, which it does not write).
 bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString,
-                        std::wstring& text);
+                        std::wstring& text, std::wstring* recordText = nullptr);
+// The record text a backup writes for a number.
+std::wstring NumberText(DWORD value);
 
 class ReplayCarrier {
 public:
@@ -38,6 +44,8 @@ private:
 // once, by the rules of its kind.
 typedef std::vector<std::vector<ReplayedWrite>> ReplayedRows;
 ReplayedRows ReplayRows(const std::wstring& settingsFile);
+// The record of every value a restore reads, by UpperCase(section + "|" + name).
+std::wstring RecordKey(HKEY root, const std::wstring& subKey, const std::wstring& name);
 // The writes of a restore, in its order (the rows it never writes back left out).
 std::vector<ReplayedWrite> InRestoreOrder(const ReplayedRows& rows);
 // Every record of the catalogue the file holds, in row order.

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "base/file_read.h"
+#include "registry/settings_file.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ SettingsScan ParseSettingsText(const std::string& bytes) {
 
 SettingsScan ScanSettingsFile(const std::wstring& path) {
     SettingsScan scan;
-    FileReadResult read = ReadWholeFile(path, kSettingsSizeBound);
+    FileReadResult read = ReadWholeFile(path, kSettingsFileSizeBound);
     switch (read.status) {
     case FileReadStatus::Missing: return scan;
     case FileReadStatus::TooLarge:

@@ -38,7 +38,7 @@ struct SettingsScan {
 };
 
 // Reads and parses the file; never creates or changes it. Files above the size bound (far above
-// any settings file) are not parsed (TooLarge).
+// any settings file, the one the program reads whole) are not parsed (TooLarge).
 SettingsScan ScanSettingsFile(const std::wstring& path);
 SettingsScan ParseSettingsText(const std::string& bytes);
 
@@ -46,4 +46,3 @@ SettingsScan ParseSettingsText(const std::string& bytes);
 // compared in.
 std::wstring UpperCase(const std::wstring& text);
 
-constexpr uint64_t kSettingsSizeBound = 256u * 1024 * 1024;

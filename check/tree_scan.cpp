@@ -10,7 +10,7 @@ uint64_t SizeOf(const WIN32_FIND_DATAW& data) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void ScanLevel(LPCWSTR folder, const std::wstring& relative, TreeScan& scan) {
+void ScanLevel(LPCWSTR folder, const std::wstring& relative, TreeScan& scan, bool deep) {
     PathBuffer pattern;
     if (!FormatPath(pattern, L"%ls\\*", folder)) {
         scan.tooLong.push_back(relative);
@@ -30,7 +30,7 @@ void ScanLevel(LPCWSTR folder, const std::wstring& relative, TreeScan& scan) {
         if (IsLinkEntry(data)) {
             scan.links.push_back(childRelative);
         } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            ScanLevel(child, childRelative, scan);
+            if (deep) ScanLevel(child, childRelative, scan, deep);
         } else {
             scan.files[childRelative] = SizeOf(data);
             scan.bytes += SizeOf(data);
@@ -54,6 +54,13 @@ TreeScan ScanTree(const std::wstring& folder) {
     EntryKind kind = KindOfEntry(folder);
     scan.present = kind == EntryKind::Folder || kind == EntryKind::Link;
     scan.isLink = kind == EntryKind::Link;
-    if (kind == EntryKind::Folder) ScanLevel(folder.c_str(), std::wstring(), scan);
+    if (kind == EntryKind::Folder) ScanLevel(folder.c_str(), std::wstring(), scan, true);
+    return scan;
+}
+
+TreeScan ScanTopLevel(const std::wstring& folder) {
+    TreeScan scan;
+    scan.present = KindOfEntry(folder) == EntryKind::Folder;
+    if (scan.present) ScanLevel(folder.c_str(), std::wstring(), scan, false);
     return scan;
 }

@@ -20,6 +20,8 @@ struct TreeScan {
 };
 
 TreeScan ScanTree(const std::wstring& folder);
+// The top level of a folder alone: its files and links, no sub-folder entered.
+TreeScan ScanTopLevel(const std::wstring& folder);
 
 // What one entry is, without following it when it is a link.
 enum class EntryKind { Missing, File, Folder, Link };

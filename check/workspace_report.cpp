@@ -4,11 +4,38 @@
 #include <set>
 
 #include "base/environment.h"
+#include "base/whole_copy.h"
+#include "base/workspace.h"
 #include "files/data_sets.h"
+#include "files/stale_entries.h"
 
 namespace {
 
-LPCWSTR NameOf(Workspace which) { return which == Workspace::Primary ? L"mvtemp" : L"mvtempbk"; }
+// The workspace's folder name, as the program forms its path on any drive (such as "A:\mvtemp").
+std::wstring NameOf(Workspace which) {
+    PathBuffer path;
+    FormatWorkspacePath(which, 0, path);
+    return static_cast<LPCWSTR>(path) + 3;
+}
+
+// A part file is what a run left when it ended before completing; it is no saved data.
+void SetPartFilesApart(WorkspaceReport& report) {
+    ForEachPartFile(report.path.c_str(), [&](LPCWSTR path) {
+        report.partFiles.push_back(path);
+        report.problems.push_back(std::wstring(path) + L" is a part file of a copy that a run ended before completing "
+                                  L"(not saved data; the next /get removes it)");
+    });
+    for (auto& folder : report.folders) {
+        for (auto it = folder.second.files.begin(); it != folder.second.files.end();) {
+            if (!IsPartFileName(it->first.c_str())) {
+                ++it;
+                continue;
+            }
+            folder.second.bytes -= it->second;
+            it = folder.second.files.erase(it);
+        }
+    }
+}
 
 
 void NoteUnsafe(WorkspaceReport& report, const std::wstring& where, const std::vector<std::wstring>& links) {
@@ -29,9 +56,10 @@ void InspectContents(WorkspaceReport& report) {
         report.problems.push_back(L"settings file repeats the section [" + duplicate + L"]: a restore reads only the first");
     }
     report.catalogue = CheckCatalogue(report.settings, report.records, root);
+    // Only the machine tells whether a hive file should be there (/verify): one per existing key.
     for (const auto& hive : report.catalogue.hives) {
         if (!hive.Present()) {
-            report.problems.push_back(L"hive file " + hive.fileName + L" missing");
+            report.notes.push_back(L"hive file " + hive.fileName + L" missing (saved only where its key exists: /verify tells)");
         } else if (!hive.verdict.whole) {
             report.problems.push_back(L"hive file " + hive.fileName + L" is not whole: " + hive.verdict.detail);
         }
@@ -48,13 +76,14 @@ void InspectContents(WorkspaceReport& report) {
     }
     report.mvdMngKind = KindOfEntry(root + L"\\" + kMvdMngIniName, &report.mvdMngSize);
     if (report.mvdMngKind == EntryKind::Link) report.unsafe.push_back(root + L"\\" + kMvdMngIniName + L" is a link");
-    // Links among the other entries of the workspace's top level.
-    TreeScan top = ScanTree(root);
-    for (const auto& link : top.links) {
+    // Links among the other entries of the workspace's top level (those inside a set's folder are
+    // named with the set).
+    for (const auto& link : ScanTopLevel(root).links) {
         bool known = false;
         for (const DataSet& set : kDataSets) known = known || _wcsicmp(link.c_str(), set.workspaceFolder) == 0;
         if (!known && _wcsicmp(link.c_str(), kMvdMngIniName) != 0) report.unsafe.push_back(root + L"\\" + link + L" is a link");
     }
+    SetPartFilesApart(report);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 struct WorkspaceReport {
     Workspace which = Workspace::Primary;
-    LPCWSTR name = L"";      // "mvtemp" or "mvtempbk"
+    std::wstring name;       // "mvtemp" or "mvtempbk"
     std::wstring path;       // empty when no drive holds it
     EntryKind kind = EntryKind::Missing;
     std::wstring settingsFile;  // the path the program reads its records from
@@ -24,6 +24,8 @@ struct WorkspaceReport {
     uint64_t mvdMngSize = 0;
     std::vector<std::wstring> unsafe;   // links, described
     std::vector<std::wstring> problems;  // missing or unusable parts
+    std::vector<std::wstring> notes;     // what only the machine can judge
+    std::vector<std::wstring> partFiles;  // left by runs that ended before completing
 
     bool Found() const { return !path.empty(); }
     bool IsFolder() const { return kind == EntryKind::Folder; }

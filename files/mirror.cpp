@@ -1,5 +1,7 @@
 #include "files/mirror.h"
 
+#include <string>
+
 #include "base/links.h"
 #include "base/whole_copy.h"
 #include "platform/handles.h"
@@ -12,6 +14,7 @@ struct MirrorLevel {
     LPCWSTR destinationRoot;
     LPCWSTR subPath;
     const NameFilter& filter;
+    MirrorVisitor& visitor;
     PathBuffer source;
     PathBuffer destination;
     PathBuffer pattern;
@@ -24,43 +27,73 @@ bool FormatLevel(MirrorLevel& level) {
            FormatPath(level.pattern, L"%ls\\*", level.source);
 }
 
-// The destination folder of the level, made when missing; false when it is a link.
-bool PrepareDestination(const MirrorLevel& level) {
-    CreateDirectoryW(level.destination, nullptr);
-    return !IsLink(level.destination);
-}
+// The path of an entry passed over, told in full even when it does not fit a path buffer.
+std::wstring JoinedPath(LPCWSTR folder, LPCWSTR name) { return std::wstring(folder) + L"\\" + name; }
 
-void CopyEntryFile(const MirrorLevel& level, LPCWSTR name) {
+void VisitEntryFile(const MirrorLevel& level, LPCWSTR name) {
     PathBuffer from, to;
     if (!FormatPath(from, L"%ls\\%ls", level.source, name) || !FormatPath(to, L"%ls\\%ls", level.destination, name)) {
+        level.visitor.Skipped(JoinedPath(level.source, name).c_str(), MirrorSkip::TooLong);
         return;
     }
-    if (IsLink(to)) return;
-    CopyFileWhole(from, to);
+    if (IsLink(to)) {
+        level.visitor.Skipped(from, MirrorSkip::DestinationLink);
+        return;
+    }
+    level.visitor.File(from, to);
+}
+
+void SkipEntry(const MirrorLevel& level, LPCWSTR name, MirrorSkip why) {
+    level.visitor.Skipped(JoinedPath(level.source, name).c_str(), why);
 }
 
 void MirrorEntry(const MirrorLevel& level, const WIN32_FIND_DATAW& entry) {
-    if (IsLinkEntry(entry)) return;
+    if (IsLinkEntry(entry)) {
+        if (!IsDotEntry(entry.cFileName)) SkipEntry(level, entry.cFileName, MirrorSkip::Link);
+        return;
+    }
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        if (PassesFilter(level.filter, entry.cFileName)) CopyEntryFile(level, entry.cFileName);
+        if (PassesFilter(level.filter, entry.cFileName)) VisitEntryFile(level, entry.cFileName);
         return;
     }
     if (IsDotEntry(entry.cFileName)) return;
     PathBuffer subPath;
     if (FormatPath(subPath, L"%ls\\%ls", level.subPath, entry.cFileName)) {
-        MirrorFolderTree(level.sourceRoot, level.destinationRoot, subPath, level.filter);
+        WalkMirror(level.sourceRoot, level.destinationRoot, subPath, level.filter, level.visitor);
+    } else {
+        SkipEntry(level, entry.cFileName, MirrorSkip::TooLong);
     }
 }
 
+// The copy itself: each destination level made (one folder), never entered when it is a link.
+class CopyingVisitor : public MirrorVisitor {
+public:
+    bool EnterLevel(LPCWSTR, LPCWSTR destination) override {
+        CreateDirectoryW(destination, nullptr);
+        return !IsLink(destination);
+    }
+    void File(LPCWSTR from, LPCWSTR to) override { CopyFileWhole(from, to); }
+};
+
 }  // namespace
 
-void MirrorFolderTree(LPCWSTR sourceRoot, LPCWSTR destinationRoot, LPCWSTR subPath, const NameFilter& filter) {
-    MirrorLevel level{sourceRoot, destinationRoot, subPath, filter, {}, {}, {}};
-    if (!FormatLevel(level) || !PrepareDestination(level)) return;
+void WalkMirror(LPCWSTR sourceRoot, LPCWSTR destinationRoot, LPCWSTR subPath, const NameFilter& filter,
+                MirrorVisitor& visitor) {
+    MirrorLevel level{sourceRoot, destinationRoot, subPath, filter, visitor, {}, {}, {}};
+    if (!FormatLevel(level)) {
+        visitor.Skipped((std::wstring(sourceRoot) + subPath).c_str(), MirrorSkip::TooLong);
+        return;
+    }
+    if (!visitor.EnterLevel(level.source, level.destination)) return;
     WIN32_FIND_DATAW entry;
     FindHandle search(FindFirstFileW(level.pattern, &entry));
     if (!search.Valid()) return;
     do {
         MirrorEntry(level, entry);
     } while (FindNextFileW(search.Get(), &entry));
+}
+
+void MirrorFolderTree(LPCWSTR sourceRoot, LPCWSTR destinationRoot, LPCWSTR subPath, const NameFilter& filter) {
+    CopyingVisitor copying;
+    WalkMirror(sourceRoot, destinationRoot, subPath, filter, copying);
 }

@@ -5,6 +5,7 @@
 #include "base/file_read.h"
 #include "base/links.h"
 #include "base/whole_copy.h"
+#include "registry/settings_file.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ const char kSealText[] = "[Movendo.Draft]\r\nwhole=1";
 // The file's bytes as they are on disk (never through the profile operations, which may answer
 // from what they hold in memory).
 bool ReadBytes(LPCWSTR path, std::string& bytes) {
-    FileReadResult file = ReadWholeFile(path, 0x4000000);
+    FileReadResult file = ReadWholeFile(path, kSettingsFileSizeBound);
     if (file.status != FileReadStatus::Read || file.bytes.size() != file.size) return false;
     bytes = std::move(file.bytes);
     return true;

@@ -59,7 +59,7 @@ TEST_F(InspectorTest, MissingPartsAreReportedWithExitOne) {
     CheckResult result = Check();
     EXPECT_EQ(result.exitCode, kCheckIssues);
     EXPECT_TRUE(Contains(result.output, L"problem: settings file Movendo.ini missing"));
-    EXPECT_TRUE(Contains(result.output, L"problem: hive file Rondisc3.dat missing"));
+    EXPECT_TRUE(Contains(result.output, L"note: hive file Rondisc3.dat missing"));
     EXPECT_TRUE(Contains(result.output, L"file MV\\Data\\Old\\Epg.bin only in mvtemp"));
 }
 
@@ -299,4 +299,65 @@ TEST_F(InspectorTest, PreviewCountsLinksAndUnreadableSettingsAsLosses) {
     EXPECT_TRUE(Contains(result.output, L"mvtemp: D:\\\\mvtemp\\\\MV\\\\Data\\\\escape is a link: /set does not carry it"));
     EXPECT_TRUE(Contains(result.output, L"mvtempbk: the settings file D:\\\\mvtempbk\\\\Movendo.ini cannot be read by /set"));
     EXPECT_EQ(Check().exitCode, kCheckIssues) << "without /preview the same workspaces exit 1";
+}
+
+// ---- what the machine no longer has, and what /set would change silently ---------------------
+
+// A machine without the companion's keys, with an empty text, passes; whatever the workspace holds
+// beyond this machine, or that a restore would read or write otherwise, is a gap.
+TEST_F(InspectorTest, VerifyExpectsExactlyTheMachineAndNamesWhatSetWouldChange) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Rondisc");
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", L"");
+    RunCommand(L"/get");
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
+    EXPECT_EQ(Count(result.output, L"] ZipCode: its text is empty"), 2u);
+
+    files().WriteFile(L"D:\\mvtemp\\MV\\Gone.dat", "no longer on the machine");
+    files().WriteFile(L"D:\\mvtemp\\MV\\big.bin.mvpart", "cut short");
+    files().WriteFile(L"D:\\mvtempbk\\Rondisc1.dat", files().ReadFile(L"D:\\mvtempbk\\IPTV.dat"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"LiveServerNo", L"42abc",
+                                           L"D:\\mvtemp\\Movendo.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"ZipCode", L"planted",
+                                           L"D:\\mvtempbk\\Movendo.ini"));
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"AntConvPow", REG_SZ, sim::TextBytes(L"1"));
+    machine->registry().Restrict(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Brevisto\\PresetChannel");
+    result = Check({L"/verify"});
+    const std::wstring& out = result.output;
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    EXPECT_TRUE(Contains(out, L"GAP: mvtemp: D:\\mvtemp\\MV\\Gone.dat: this machine has no such entry: /set would bring back")) << out;
+    EXPECT_TRUE(Contains(out, L"problem: D:\\mvtemp\\MV\\big.bin.mvpart is a part file")) << out;
+    EXPECT_FALSE(Contains(out, L"big.bin.mvpart: this machine")) << "named once";
+    EXPECT_TRUE(Contains(out, L"GAP: mvtempbk: hive file Rondisc1.dat of HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Rondisc\\Backup: the key does not exist"));
+    EXPECT_TRUE(Contains(out, L"mvtemp: [HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp] LiveServerNo: its record \"42abc\" is read by /set as 42"));
+    EXPECT_TRUE(Contains(out, L"mvtempbk: [HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp] ZipCode: differs (now \"\", saved \"planted\")"));
+    EXPECT_EQ(Count(out, L"] AntConvPow: it is not a REG_DWORD of 4 bytes"), 2u);
+    EXPECT_EQ(Count(out, L"Brevisto.dat of HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Brevisto\\PresetChannel: the key exists but cannot be opened"), 2u);
+}
+
+// The restore creates the key of IPTV.dat (row C24) before it loads the snapshots; a record for a
+// value the machine lacks and a value whose type the restore changes are marked.
+TEST_F(InspectorTest, PreviewReplaysTheRestoreOrderAndMarksForeignRecords) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV");
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Mirovane\\MainApp");
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"Unrelated", 1);
+    CheckResult result = Check({L"/preview"});
+    EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
+    EXPECT_TRUE(Contains(result.output, L"ApInfo\\IPTV: replaced whole by IPTV.dat of mvtempbk")) << result.output;
+    EXPECT_FALSE(Contains(result.output, L"LOSS: "));
+    EXPECT_TRUE(Contains(result.output, L"] LiveServerNo: missing value, will be set to \"") &&
+                Contains(result.output, L"[this machine has no such value: not from this machine's last /get]"));
+}
+
+TEST_F(InspectorTest, ARunInProgressIsNamedWithExitThree) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    HANDLE lock = CreateMutexW(nullptr, FALSE, L"Global\\Movendo.Run");
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckFailed);
+    EXPECT_EQ(result.output, L"a Movendo.exe run is in progress; check again when it has ended\n");
+    CloseHandle(lock);
+    EXPECT_EQ(Check().exitCode, kCheckConsistent) << "the lock is gone with the run";
 }

@@ -13,6 +13,8 @@ HANDLE GetCurrentProcess();
 
 // Named kernel objects and the process error mode (sim_kernel_objects.cpp).
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
+// sim_mutex_open.cpp
+HANDLE OpenMutexW(DWORD desiredAccess, BOOL inheritHandle, LPCWSTR name);
 UINT SetErrorMode(UINT mode);
 
 // Drives (sim_drives.cpp).

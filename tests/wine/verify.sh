@@ -75,6 +75,22 @@ case_complete_backup() {
     expect_same_lines "$(machine_state)" "$HELD_STATE" "MovendoCheck /verify, in text and in JSON, changes nothing"
 }
 
+# A machine without the companion's keys passes; then what the workspace holds beyond the machine
+# (a file gone since /get) and a number stored as text are gaps.
+case_machine_without_companion() {
+    installed_and_saved helper regdel32 "$SUITE_KEY\\Rondisc"
+    local rc=0
+    check /verify /json || rc=$?
+    expect_eq "$rc" 0 "/verify of a complete backup on a machine without the Rondisc keys exits 0"
+    rm -f "$SUITE_DATA/Data/Old/Epg.bin"
+    helper regset32 "$SUITE_KEY\\Mirovane\\MainApp" LiveServerNo sz 1 >/dev/null || rig_die "regset32 failed"
+    rc=0
+    check /verify /json || rc=$?
+    expect_eq "$rc" 1 "/verify exits 1 once the machine has less than the workspaces"
+    expect_eq "$(json_get 'sum("Epg.bin: this machine has no such entry" in g for g in d["verify"]["gaps"]), sum("] LiveServerNo: it is not a REG_DWORD" in g for g in d["verify"]["gaps"])')" \
+        "(2, 2)" "the file gone since /get and the number stored as text are named for both workspaces"
+}
+
 # A file whose path is over 259 characters, which /get skips, is named.
 case_skipped_long_path() {
     local deep name
