@@ -7,6 +7,7 @@
 #include "base/links.h"
 #include "base/whole_copy.h"
 #include "platform/handles.h"
+#include "registry/snapshot_keys.h"
 
 namespace {
 
@@ -65,10 +66,10 @@ void WithSnapshotKey(const CEnvironment& env, LPCWSTR fileName, LPCWSTR subKey, 
     PathBuffer path;
     if (!FormatPath(path, L"%ls\\%ls", env.m_strTempDirectory.c_str(), fileName)) return;
     RegKey key;
-    LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, direction.access | kRegistryView, key.Receive());
-    if (opened == ERROR_SUCCESS) {
+    KeyPresence presence = OpenSnapshotKey(subKey, direction.access, key);
+    if (presence == KeyPresence::Present) {
         transfer(key.Get(), static_cast<LPCWSTR>(path));
-    } else if (opened == ERROR_FILE_NOT_FOUND) {
+    } else if (presence == KeyPresence::Missing) {
         missing(static_cast<LPCWSTR>(path));
     }
 }

@@ -3,13 +3,16 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/handles.h"
+
+KeyPresence OpenSnapshotKey(LPCWSTR subKey, REGSAM access, RegKey& key) {
+    LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, access | kRegistryView, key.Receive());
+    if (opened == ERROR_SUCCESS) return KeyPresence::Present;
+    return opened == ERROR_FILE_NOT_FOUND ? KeyPresence::Missing : KeyPresence::Unreadable;
+}
 
 KeyPresence ProbeSnapshotKey(LPCWSTR subKey) {
     RegKey key;
-    LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | kRegistryView, key.Receive());
-    if (opened == ERROR_SUCCESS) return KeyPresence::Present;
-    return opened == ERROR_FILE_NOT_FOUND ? KeyPresence::Missing : KeyPresence::Unreadable;
+    return OpenSnapshotKey(subKey, KEY_READ, key);
 }
 
 bool WriteCreatesSnapshotKey(LPCWSTR snapshotKey, HKEY root, LPCWSTR subKey) {
