@@ -3,6 +3,7 @@
 // data files the suite rebuilds, and delete the workspace.
 #include "files/cleanup.h"
 #include "base/links.h"
+#include "base/trust.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
@@ -15,6 +16,8 @@ void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
         env.DeleteDirectoryTree(env.m_strTempDirectory.c_str());
         return;
     }
+    // A workspace that someone else owns or others could change is neither read nor deleted.
+    if (!MayUseWorkspace(JudgeWorkspaceTrust(env.m_strTempDirectory.c_str()))) return;
     StopSuite(env);
     // A settings file that is a link is not read: it could name any file of the machine.
     RestoreCarrier carrier{env, !IsLink(env.m_strIniFile.c_str())};

@@ -384,3 +384,27 @@ void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* 
 }
 
 }  // namespace sim
+
+namespace sim {
+
+void FileSystem::SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target) {
+    swapsOnOpen.emplace_back(path, target);
+}
+
+void FileSystem::ApplySwap(const std::wstring& path) {
+    for (auto it = swapsOnOpen.begin(); it != swapsOnOpen.end(); ++it) {
+        if (!SameName(it->first, path)) continue;
+        std::wstring target = it->second;
+        swapsOnOpen.erase(it);
+        bool folder = IsFolder(path);
+        Remove(path);
+        if (folder) {
+            MakeLink(path, target);
+        } else {
+            MakeFileLink(path, target);
+        }
+        return;
+    }
+}
+
+}  // namespace sim
