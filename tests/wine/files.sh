@@ -137,7 +137,7 @@ case_backup_and_restore() {
 
 # A read-only file deep in the suite data stays read-only in the workspace; the removal at the
 # end of the restore keeps it and the folders down to it, and removes everything else.
-case_read_only_file_keeps_its_folders() {
+case_read_only_file_goes_with_its_workspace() {
     rig_default_layout
     known_folders
     clear_system
@@ -147,11 +147,74 @@ case_read_only_file_keeps_its_folders() {
     movendo /get
     expect_match "$(tree 'D:\mvtemp\MV' | grep readonly.txt)" $'\tR\t' "the copy in the workspace is read-only too"
     movendo /set
-    local chain
-    chain=$(printf 'MV\tD\t-\nMV\\Locked\tD\t-\nMV\\Locked\\Deep\tD\t-\nMV\\Locked\\Deep\\readonly.txt\tR\t13')
-    expect_same_lines "$(tree 'D:\mvtemp')" "$chain" "D:\\mvtemp keeps only the read-only file and its folders"
-    expect_same_lines "$(tree 'D:\mvtempbk')" "$chain" "D:\\mvtempbk keeps only the read-only file and its folders"
+    expect_eq "$(rig_workspaces)" "" "both workspaces are removed whole"
+    expect_match "$(tree "$COMMON_APPDATA\\Tamrix\\Mirovane\\Locked\\Deep")" $'readonly.txt\tR\t' "the suite's file stays read-only"
     helper setattr "$COMMON_APPDATA\\Tamrix\\Mirovane\\Locked\\Deep\\readonly.txt" >/dev/null
+    clear_system
+}
+
+# What others may do with a workspace entry, as Wine reads it from the host's mode bits: the SDDL
+# names no one but SYSTEM, Administrators and the owner, and the host mode lets no one else write.
+expect_private() {
+    local path=$1 sddl mode
+    sddl=$(helper sddl "$path")
+    mode=$(stat -c %a "$(host_path "$path")")
+    expect_match "$sddl" '^O:' "$path has an owner ($sddl)"
+    if grep -Eq ';;;(WD|AU|BU|AN)\)' <<<"$sddl" || [ $((0$mode & 022)) -ne 0 ]; then
+        fail "$path gives others rights: $sddl, mode $mode"
+    else
+        pass "$path gives others nothing (mode $mode)"
+    fi
+}
+
+case_workspace_made_by_get_is_private() {
+    rig_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    movendo /get
+    for path in 'D:\mvtemp' 'D:\mvtempbk' 'D:\mvtemp\MV' 'D:\mvtemp\MV\Settings.xml' 'D:\mvtemp\Movendo.ini'; do
+        expect_private "$path"
+    done
+    rm -rf "$RIG_ROOT/drives/d/mvtemp" "$RIG_ROOT/drives/d/mvtempbk"
+    clear_system
+}
+
+# Owned by someone else (host owner 1234, read as ANONYMOUS LOGON): /set neither reads it nor deletes it.
+case_foreign_workspace_is_not_read_by_set() {
+    rig_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    put "$MVDMNG" "saved"
+    movendo /get
+    rm -rf "$RIG_ROOT/drives/d/mvtempbk"
+    chown 1234 "$RIG_ROOT/drives/d/mvtemp"
+    expect_match "$(helper sddl 'D:\mvtemp')" '^O:AN' "the workspace reads as owned by someone else"
+    put "$MVDMNG" "changed"
+    movendo /set
+    expect_eq "$(cat "$MVDMNG")" "changed" "C:\\MvdMng.ini is not restored from it"
+    expect_dir "$RIG_ROOT/drives/d/mvtemp/MV" "the workspace is not deleted"
+    rm -rf "$RIG_ROOT/drives/d/mvtemp"
+    clear_system
+}
+
+# Others may write it (host mode 777, read as Everyone with modify): the next /get secures the
+# workspace and everything in it before it writes.
+case_writable_workspace_is_secured_by_next_get() {
+    rig_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    movendo /get
+    chmod -R 777 "$RIG_ROOT/drives/d/mvtemp"
+    expect_match "$(helper sddl 'D:\mvtemp\MV\Settings.xml')" ';;;WD\)' "others may write the workspace"
+    movendo /get
+    for path in 'D:\mvtemp' 'D:\mvtemp\MV' 'D:\mvtemp\MV\Settings.xml' 'D:\mvtemp\Movendo.ini'; do
+        expect_private "$path"
+    done
+    expect_file "$RIG_ROOT/drives/d/mvtemp/MV/Settings.xml" "the secured workspace holds the backup"
+    rm -rf "$RIG_ROOT/drives/d/mvtemp" "$RIG_ROOT/drives/d/mvtempbk"
     clear_system
 }
 
