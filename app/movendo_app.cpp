@@ -11,8 +11,9 @@ LPCWSTR const kRunMutexName = L"Global\\Movendo.Run";
 
 namespace {
 
-// The lock's descriptor: SYSTEM and Administrators may use it, nobody else.
-LPCWSTR const kRunMutexSecurity = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
+// The lock's descriptor: owner Administrators (named, not left to the token's default owner,
+// which Wine makes the user's primary group), and SYSTEM and Administrators may use it, nobody else.
+LPCWSTR const kRunMutexSecurity = L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)";
 
 // True when the existing object is a run's lock: its owner is SYSTEM, Administrators or the
 // running user. One that anyone else made first, or whose owner cannot be read, is not.

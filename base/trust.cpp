@@ -75,10 +75,12 @@ void SecureFolderContents(LPCWSTR folder, PSECURITY_DESCRIPTOR descriptor) {
     } while (FindNextFileW(search.Get(), &entry));
 }
 
-// The entry is held open while what it holds is secured, so its path keeps naming it.
+// The entry is held open (with a right that sharing counts, others not allowed to rename or
+// delete it) while what it holds is secured, so its path keeps naming it.
 void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor) {
     OpenedEntry opened;
-    if (!OpenEntry(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER, FILE_SHARE_READ | FILE_SHARE_WRITE, opened) ||
+    DWORD access = FILE_LIST_DIRECTORY | READ_CONTROL | WRITE_DAC | WRITE_OWNER;
+    if (!OpenEntry(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, opened) ||
         opened.link) {
         return;
     }

@@ -1,5 +1,5 @@
-// Removing a workspace with everything below it, depth first. Each entry is opened once on itself
-// and judged by that handle, and what is not a link is deleted through the same handle, its
+// Removing a workspace with everything below it, depth first. Each entry is opened on itself and
+// judged by that handle, and what is not a link is deleted through the same handle, its
 // read-only attribute cleared first; a folder is held open (others may not rename or delete it)
 // while what it holds is deleted, so its path keeps naming it. An entry is a link when its
 // listing or its handle says so; a link is removed by its name, never through a handle (a
@@ -14,7 +14,11 @@
 namespace {
 
 constexpr DWORD kDeleteAccess = DELETE | FILE_WRITE_ATTRIBUTES;
+// A folder being emptied is held listed (a right that sharing counts), others not allowed to
+// rename or delete it: its path keeps naming it while what it holds is deleted.
+constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY;
 constexpr DWORD kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 void DeleteFolderContents(LPCWSTR folder);
@@ -27,6 +31,8 @@ void RemoveLinkByName(LPCWSTR path, bool folder) {
     }
 }
 
+bool IsFolder(const OpenedEntry& opened) { return (opened.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
 void ClearReadOnly(const OpenedEntry& opened) {
     if ((opened.attributes & FILE_ATTRIBUTE_READONLY) == 0) return;
     FILE_BASIC_INFO basic = {};
@@ -35,23 +41,39 @@ void ClearReadOnly(const OpenedEntry& opened) {
     SetFileInformationByHandle(opened.handle.Get(), FileBasicInfo, &basic, sizeof basic);
 }
 
+// Empties a listed folder while holding it. False when it is not a plain folder after all: a link
+// is then removed by its name, anything else left.
+bool EmptyHeldFolder(LPCWSTR path) {
+    OpenedEntry held;
+    if (!OpenEntry(path, kHoldAccess, kHoldShare, held)) return false;
+    if (held.link) {
+        held.handle.Reset();
+        RemoveLinkByName(path, IsFolder(held));
+        return false;
+    }
+    if (!IsFolder(held)) return false;
+    DeleteFolderContents(path);
+    return true;
+}
+
 // Judges the entry by a handle on it and removes it: a link by its name, anything else through
-// the handle. With onlyFolder set, an entry that is not a folder is left.
-void DeleteJudged(LPCWSTR path, bool listedLink, bool listedFolder, bool onlyFolder) {
+// the handle that judged it, once a folder is empty. (The handle that holds a folder while it is
+// emptied cannot carry the right to delete: the platform's own listing of the folder would then
+// clash with it.) An entry that is no longer of the kind its listing gave is left.
+void DeleteJudged(LPCWSTR path, bool listedLink, bool listedFolder) {
     if (listedLink) {
         RemoveLinkByName(path, listedFolder);
         return;
     }
+    if (listedFolder && !EmptyHeldFolder(path)) return;
     OpenedEntry opened;
-    if (!OpenEntry(path, kDeleteAccess, kHoldShare, opened)) return;
-    bool folder = (opened.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (onlyFolder && !folder) return;
+    if (!OpenEntry(path, kDeleteAccess, kShareAll, opened)) return;
     if (opened.link) {
         opened.handle.Reset();
-        RemoveLinkByName(path, folder);
+        RemoveLinkByName(path, IsFolder(opened));
         return;
     }
-    if (folder) DeleteFolderContents(path);
+    if (IsFolder(opened) != listedFolder) return;
     ClearReadOnly(opened);
     FILE_DISPOSITION_INFO disposition = {TRUE};
     SetFileInformationByHandle(opened.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition);
@@ -67,7 +89,7 @@ void DeleteFolderContents(LPCWSTR folder) {
     do {
         bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (isFolder && IsDotEntry(entry.cFileName)) continue;
-        if (FormatPath(path, L"%ls\\%ls", folder, entry.cFileName)) DeleteJudged(path, IsLinkEntry(entry), isFolder, false);
+        if (FormatPath(path, L"%ls\\%ls", folder, entry.cFileName)) DeleteJudged(path, IsLinkEntry(entry), isFolder);
     } while (FindNextFileW(search.Get(), &entry));
 }
 
@@ -79,5 +101,5 @@ void CEnvironment::DeleteDirectoryTree(LPCWSTR folder) {
     if (folder == nullptr || folder[0] == 0) return;
     DWORD attributes = GetFileAttributesW(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
-    DeleteJudged(folder, IsListedLink(folder), true, true);
+    DeleteJudged(folder, IsListedLink(folder), true);
 }

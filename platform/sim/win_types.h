@@ -250,6 +250,7 @@ typedef SERVICE_STATUS* LPSERVICE_STATUS;
 #endif
 
 // Handles opened on the entry itself, and what is read and set through them.
+#define FILE_LIST_DIRECTORY 0x0001
 #define FILE_READ_ATTRIBUTES 0x0080
 #define FILE_WRITE_ATTRIBUTES 0x0100
 #define DELETE 0x00010000L

@@ -190,7 +190,7 @@ case_get_onto_a_full_drive_then_set() {
 case_lock_taken_first_by_a_standard_user() {
     suite_installed
     rm -rf "$RIG_ROOT/drives/d/mvtemp" "$RIG_ROOT/drives/d/mvtempbk"
-    rig_spawn squatter 'C:\rig\movhelper.exe' mutex 'Global\Movendo.Run' 'O:BUD:(A;;GA;;;WD)' 15000
+    rig_spawn squatter 'C:\rig\movhelper.exe' mutex 'Global\Movendo.Run' 'O:BUD:(A;;GA;;;WD)' 8000
     local waited=0
     until grep -q held "$SPAWN_LOG" 2>/dev/null || [ $waited -ge 100 ]; do sleep 0.1; waited=$((waited + 1)); done
     expect_match "$(cat "$SPAWN_LOG")" held "the squatter holds the name"
