@@ -124,6 +124,7 @@ TEST_F(LinkTest, ASwapBetweenListingAndOpenRedirectsNoDeleteAndNoCopy) {
     files().MakeFolders(kSuite + L"\\Data");
     files().SwapForLinkOnOpen(kSuite + L"\\Data", kTarget);
     env.CopySuiteDataFromWorkspace(L"");
+    EXPECT_TRUE(files().Get(kSuite + L"\\Data")->IsLink()) << "the copy's check opened the folder";
     EXPECT_FALSE(files().Exists(kTarget + L"\\a.txt"));
     EXPECT_EQ(machine->OpenHandles(), 0u);
 }

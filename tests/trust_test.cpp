@@ -70,19 +70,20 @@ TEST_F(TrustTest, SetNeitherReadsNorDeletesAnUntrustedWorkspace) {
 // could write, a file in it with an ACE of its own: it is secured whole, then used.
 TEST_F(TrustTest, GetSecuresAWritableWorkspaceWholeAndLeavesAForeignOneAlone) {
     ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
-    files().WriteFile(L"D:\\mvtemp\\MV\\Setting.xml", "old");
-    Secure(L"D:\\mvtemp\\MV\\Setting.xml", sim::Security{sim::kAdministratorsSid, {{0, 0, 0x1301BF, sim::kUsersSid}}, true});
+    files().WriteFile(L"D:\\mvtemp\\MV\\Old\\kept.txt", "old");
+    Secure(L"D:\\mvtemp\\MV\\Old\\kept.txt", sim::Security{sim::kAdministratorsSid, {{0, 0, 0x1301BF, sim::kUsersSid}}, true});
     files().MakeLink(L"D:\\mvtemp\\Elsewhere", kSuite);
+    files().MakeFolders(L"D:\\mvtemp\\Swapped");
+    files().SwapForLinkOnOpen(L"D:\\mvtemp\\Swapped", kSuite);  // after the walk listed it
     files().MakeFolders(L"D:\\mvtempbk");
     Secure(L"D:\\mvtempbk", kForeign);
     RunCommand(L"/get");
     EXPECT_EQ(files().Listing(L"D:\\mvtempbk").size(), 1u) << "nothing is written into a foreign workspace";
-    for (auto path : {L"D:\\mvtemp", L"D:\\mvtemp\\MV", L"D:\\mvtemp\\MV\\Setting.xml", L"D:\\mvtemp\\Movendo.ini"}) {
+    for (auto path : {L"D:\\mvtemp", L"D:\\mvtemp\\MV", L"D:\\mvtemp\\MV\\Old\\kept.txt", L"D:\\mvtemp\\Movendo.ini"}) {
         EXPECT_TRUE(IsPrivate(path)) << Narrow(path);
     }
-    EXPECT_FALSE(files().Get(L"D:\\mvtemp\\Elsewhere")->security) << "a link is not changed";
-    EXPECT_FALSE(files().Get(kSuite)->security) << "nor what it points to";
-    EXPECT_NE(files().ReadFile(L"D:\\mvtemp\\MV\\Setting.xml"), "old");
+    for (auto link : {L"D:\\mvtemp\\Elsewhere", L"D:\\mvtemp\\Swapped"}) EXPECT_FALSE(files().Get(link)->security) << "a link is not changed";
+    for (const auto& entry : files().Get(kSuite)->children) EXPECT_FALSE(entry->security) << "nor what it points to";
 }
 
 TEST_F(TrustTest, ADriveWithoutPermissionsHasNoRuleAndTheOwnerTrustedIsTheRunningUsersToo) {
