@@ -393,15 +393,18 @@ void FileSystem::SwapForLinkOnOpen(const std::wstring& path, const std::wstring&
 
 void FileSystem::ApplySwap(const std::wstring& path) {
     for (auto it = swapsOnOpen.begin(); it != swapsOnOpen.end(); ++it) {
-        if (!SameName(it->first, path)) continue;
-        std::wstring target = it->second;
+        const std::wstring& swapped = it->first;
+        size_t n = swapped.size();
+        bool below = path.size() > n && (path[n] == L'\\' || path[n] == L'/');
+        if (!(path.size() == n || below) || !SameName(path.substr(0, n), swapped)) continue;
+        std::wstring at = swapped, target = it->second;
         swapsOnOpen.erase(it);
-        bool folder = IsFolder(path);
-        Remove(path);
+        bool folder = IsFolder(at);
+        Remove(at);
         if (folder) {
-            MakeLink(path, target);
+            MakeLink(at, target);
         } else {
-            MakeFileLink(path, target);
+            MakeFileLink(at, target);
         }
         return;
     }

@@ -99,8 +99,9 @@ struct FileSystem {
     // Size accounting against the drive's free space.
     bool Reserve(wchar_t drive, uint64_t oldSize, uint64_t newSize);
 
-    // A fault: the next CreateFileW of the path first finds the entry there replaced by a link to
-    // the target (a folder link for a folder, a file link for a file), as if swapped after it was listed.
+    // A fault: the next open, search, copy or deletion that reaches the entry (its path or one
+    // below it) first finds it replaced by a link to the target (a folder link for a folder, a
+    // file link for a file), as if it was swapped after its folder was listed.
     void SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target);
     void ApplySwap(const std::wstring& path);
     std::vector<std::pair<std::wstring, std::wstring>> swapsOnOpen;

@@ -91,6 +91,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     Machine& machine = Machine::Current();
     if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     std::wstring text(pattern);
+    machine.files().ApplySwap(text);
     // An empty name matches nothing in a folder that exists.
     if (EndsWithSeparator(text)) return Fail(FolderError(text, ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
     size_t cut = text.find_last_of(L"\\/");
