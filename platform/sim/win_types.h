@@ -269,13 +269,11 @@ struct FILE_BASIC_INFO {
 };
 #define FILE_PERSISTENT_ACLS 0x00000008
 
-// Security: identifiers, access control lists and descriptors, in the platform's binary layouts.
+// Security: identifiers (opaque), access control lists and descriptors.
 typedef void* PSID;
 typedef void* PSECURITY_DESCRIPTOR;
 typedef void* HLOCAL;
 typedef DWORD SECURITY_INFORMATION;
-struct SID_IDENTIFIER_AUTHORITY { BYTE Value[6]; };
-struct SID { BYTE Revision; BYTE SubAuthorityCount; SID_IDENTIFIER_AUTHORITY IdentifierAuthority; DWORD SubAuthority[1]; };
 struct ACL { BYTE AclRevision; BYTE Sbz1; WORD AclSize; WORD AceCount; WORD Sbz2; };
 typedef ACL* PACL;
 struct ACE_HEADER { BYTE AceType; BYTE AceFlags; WORD AceSize; };
