@@ -34,7 +34,6 @@
 //                                       stop_pending, running, ... or missing
 //   waitsvc NAME STATE TIMEOUT_MS       exit 0 once the service is in STATE (a state as svc prints
 //                                       it), 1 at the timeout; prints the last state seen
-//   sddl PATH                           the owner and DACL of the entry itself, as SDDL
 //   mutex NAME SDDL MS                  holds a mutex made with that descriptor for MS ms
 #include "base/file_read.h"
 #include "platform/handles.h"
@@ -545,24 +544,6 @@ int SetAttr(const Args& args) {
     return SetFileAttributesW(args[0].c_str(), attributes) ? 0 : Fail(L"attributes of " + args[0], GetLastError());
 }
 
-// sddl PATH: the owner and DACL of a file or folder (opened on itself) in the platform's text form.
-int Sddl(const Args& args) {
-    if (args.size() != 1) return Usage();
-    KernelHandle entry(CreateFileW(args[0].c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    LocalDescriptor descriptor;
-    LPWSTR text = nullptr;
-    if (!entry.Valid() || GetSecurityInfo(entry.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                          nullptr, nullptr, nullptr, nullptr, descriptor.Receive()) != ERROR_SUCCESS ||
-        !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.Get(), SDDL_REVISION_1,
-                                                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
-        return Fail(L"security of " + args[0], GetLastError());
-    }
-    Out(text);
-    LocalFree(text);
-    return 0;
-}
-
 // mutex NAME SDDL MS: holds a mutex made with that descriptor for MS milliseconds (another
 // user's object of that name, say); prints "held" once it holds it.
 int Mutex(const Args& args) {
@@ -791,7 +772,6 @@ const Command kCommands[] = {
     {L"regimport32", [](const Args& a) { return RegImport(KEY_WOW64_32KEY, a); }},
     {L"tree", Tree},
     {L"setattr", SetAttr},
-    {L"sddl", Sddl},
     {L"mutex", Mutex},
     {L"folder", Folder},
     {L"windows", Windows},
