@@ -58,8 +58,8 @@ bool EmptyHeldFolder(LPCWSTR path) {
 
 // Judges the entry by a handle on it and removes it: a link by its name, anything else through
 // the handle that judged it, once a folder is empty. (The handle that holds a folder while it is
-// emptied cannot carry the right to delete: the platform's own listing of the folder would then
-// clash with it.) An entry that is no longer of the kind its listing gave is left.
+// emptied does not carry the right to delete: under Wine the listing of the folder, which does
+// not share deletion, then fails.) An entry that is no longer of the kind its listing gave is left.
 void DeleteJudged(LPCWSTR path, bool listedLink, bool listedFolder) {
     if (listedLink) {
         RemoveLinkByName(path, listedFolder);

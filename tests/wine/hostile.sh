@@ -186,7 +186,8 @@ case_get_onto_a_full_drive_then_set() {
 }
 
 # A standard user made the lock's name first (a mutex owned by Users, which Wine keeps): /get runs
-# all the same. A running program's lock still stops a second run (two_gets_started_together).
+# all the same. A running program's lock still stops a second run (two_gets_started_together; Wine
+# gap: without an owner in its descriptor a mutex is owned by the user's primary group, -513).
 case_lock_taken_first_by_a_standard_user() {
     suite_installed
     rm -rf "$RIG_ROOT/drives/d/mvtemp" "$RIG_ROOT/drives/d/mvtempbk"
