@@ -113,7 +113,7 @@ TEST_F(LinkTest, MvdMngIniThatIsALinkAtEitherEndIsLeftAlone) {
 // A folder and a file of the workspace are swapped for links after the walk listed them, just
 // before it opens them; so is a destination folder of a restore copy. Nothing reaches the targets.
 // (Wine gap: a host link to a file is listed as a plain file and a handle on it reaches its
-// target, so there such a link is deleted through the handle, target and all; no Wine case.)
+// target, so there a delete through the handle removes the target and leaves the link; no Wine case.)
 TEST_F(LinkTest, ASwapBetweenListingAndOpenRedirectsNoDeleteAndNoCopy) {
     files().WriteFile(kWorkspace + L"\\MV\\Data\\a.txt", "ours");
     files().WriteFile(kWorkspace + L"\\MV\\b.txt", "ours");
