@@ -12,16 +12,42 @@ constexpr DWORD kNameSurrogateTag = 0x20000000;
 
 bool IsSeparator(WCHAR ch) { return ch == L'\\' || ch == L'/'; }
 
+// True for a reparse tag that names another entry, or that is not reported.
+bool IsLinkTag(DWORD attributes, DWORD tag) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag == 0 || (tag & kNameSurrogateTag) != 0);
+}
+
 }  // namespace
+
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, OpenedEntry& entry) {
+    entry.handle.Reset();
+    HANDLE opened = CreateFileW(path, access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    *entry.handle.Receive() = opened;
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!entry.handle.Valid() || !GetFileInformationByHandleEx(entry.handle.Get(), FileAttributeTagInfo, &info, sizeof info)) {
+        entry.handle.Reset();
+        return false;
+    }
+    entry.attributes = info.FileAttributes;
+    entry.link = IsLinkTag(info.FileAttributes, info.ReparseTag);
+    return true;
+}
 
 // Only a reparse point can be a link; its tag is read from its own listing. One whose tag cannot
 // be read, or reads as none, cannot be trusted and counts as a link.
-bool IsLink(LPCWSTR path) {
+bool IsListedLink(LPCWSTR path) {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
     WIN32_FIND_DATAW entry;
     FindHandle listing(FindFirstFileW(path, &entry));
     return !listing.Valid() || IsLinkEntry(entry);
+}
+
+bool IsLink(LPCWSTR path) {
+    if (IsListedLink(path)) return true;
+    OpenedEntry opened;
+    return OpenEntry(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, opened) && opened.link;
 }
 
 bool PassesThroughLink(LPCWSTR path, size_t from) {
@@ -38,9 +64,6 @@ bool PassesThroughLink(LPCWSTR path, size_t from) {
     return false;
 }
 
-bool IsLinkEntry(const WIN32_FIND_DATAW& entry) {
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
-    return entry.dwReserved0 == 0 || (entry.dwReserved0 & kNameSurrogateTag) != 0;
-}
+bool IsLinkEntry(const WIN32_FIND_DATAW& entry) { return IsLinkTag(entry.dwFileAttributes, entry.dwReserved0); }
 
 bool IsDotEntry(LPCWSTR name) { return _wcsicmp(name, L".") == 0 || _wcsicmp(name, L"..") == 0; }

@@ -10,10 +10,29 @@
 
 #include <cstddef>
 
+#include "platform/handles.h"
 #include "platform/platform.h"
 
-// True when the entry at the path is itself a link (it is not followed).
+// An entry opened once on itself (a link at the end of the path is not followed), with what
+// that handle says of it. What is decided from it is done through the same handle, so an entry
+// swapped after it was judged cannot redirect the act.
+struct OpenedEntry {
+    KernelHandle handle;
+    DWORD attributes = 0;
+    bool link = false;
+};
+
+// Opens the entry at the path with the access asked for (and the right to read its attributes)
+// and the sharing given, and reads its attributes and reparse tag through the handle. False when
+// it cannot be opened or read.
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, OpenedEntry& entry);
+
+// True when the entry at the path is itself a link (it is not followed): when its listing says so
+// or a handle on it does. (A handle may not tell a link, as under Wine; a listing can be out of date.)
 bool IsLink(LPCWSTR path);
+
+// True when the listing of the entry at the path says that it is a link.
+bool IsListedLink(LPCWSTR path);
 
 // True when any entry on the path after its first `from` characters is a link: each folder on
 // the way and the last entry. A workspace path is checked from its drive ("D:"), a known folder's

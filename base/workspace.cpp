@@ -4,6 +4,7 @@
 
 #include "base/environment.h"
 #include "base/path_buffer.h"
+#include "base/trust.h"
 #include "platform/handles.h"
 
 namespace {
@@ -70,7 +71,14 @@ bool CEnvironment::FindTempDirectory(Workspace workspace) {
     });
 }
 
+// A new workspace is private from the start: it is made with the workspace descriptor, which what
+// it will hold inherits. Without that descriptor none is made.
 bool CEnvironment::CreateTempDirectory(Workspace workspace) {
-    return LocateOnDrives(*this, workspace, "Create:tempDirectory=",
-                          [](LPCWSTR path) { return CreateDirectoryW(path, nullptr) != FALSE; });
+    LocalDescriptor descriptor;
+    bool described = ConvertStringSecurityDescriptorToSecurityDescriptorW(kWorkspaceSecurity, SDDL_REVISION_1,
+                                                                          descriptor.Receive(), nullptr) != FALSE;
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
+    return LocateOnDrives(*this, workspace, "Create:tempDirectory=", [&](LPCWSTR path) {
+        return described && CreateDirectoryW(path, &security) != FALSE;
+    });
 }

@@ -77,12 +77,4 @@ void RemovePartFiles(LPCWSTR folder) {
     ForEachPartFile(folder, [](LPCWSTR path) { RemoveEntry(path, false, false); });
 }
 
-void RemoveEntry(LPCWSTR path, bool isFolder, bool isLink) {
-    if (isFolder) {
-        DeleteTree(path);
-    } else if (isLink) {
-        DeleteFileW(path);
-    } else {
-        RemoveFile(path);
-    }
-}
+void RemoveEntry(LPCWSTR path, bool isFolder, bool isLink) { DeleteJudged(path, isLink, isFolder); }

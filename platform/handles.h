@@ -57,3 +57,10 @@ typedef UniqueHandle<HKEY, RegKeyTraits> RegKey;
 typedef UniqueHandle<HANDLE, KernelHandleTraits> KernelHandle;
 typedef UniqueHandle<HANDLE, FindHandleTraits> FindHandle;
 typedef UniqueHandle<SC_HANDLE, ServiceHandleTraits> ServiceHandle;
+
+struct LocalMemoryTraits {  // security descriptors that the platform allocated
+    static PSECURITY_DESCRIPTOR Empty() { return nullptr; }
+    static bool Valid(PSECURITY_DESCRIPTOR memory) { return memory != nullptr; }
+    static void Close(PSECURITY_DESCRIPTOR memory) { LocalFree(memory); }
+};
+typedef UniqueHandle<PSECURITY_DESCRIPTOR, LocalMemoryTraits> LocalDescriptor;

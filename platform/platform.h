@@ -12,6 +12,8 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <sddl.h>
+#include <aclapi.h>
 #include <locale.h>
 #include <stdio.h>
 #include <stdlib.h>

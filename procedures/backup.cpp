@@ -1,6 +1,7 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
 // the whole catalogue; its records go through a draft of the settings file.
 #include "base/links.h"
+#include "base/trust.h"
 #include "files/data_sets.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
@@ -12,6 +13,8 @@ void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     if (!env.FindTempDirectory(workspace) && !env.CreateTempDirectory(workspace)) return;
     // A workspace that is a link would send the saved settings wherever it points.
     if (IsLink(env.m_strTempDirectory.c_str())) return;
+    // One that someone else owns is not used; one that others could write is made private first.
+    if (!PrepareWorkspaceForBackup(env.m_strTempDirectory.c_str())) return;
     StopSuite(env);
     RemoveWorkspacePartFiles(env.m_strTempDirectory.c_str());
     env.CopyMvdMngIniToWorkspace();

@@ -4,6 +4,7 @@
 #include "files/cleanup.h"
 #include "files/data_sets.h"
 #include "base/links.h"
+#include "base/trust.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"
@@ -16,6 +17,8 @@ void RestoreEnvironment(CEnvironment& env, Workspace workspace) {
         env.DeleteDirectoryTree(env.m_strTempDirectory.c_str());
         return;
     }
+    // A workspace that someone else owns or others could change is neither read nor deleted.
+    if (!MayUseWorkspace(JudgeWorkspaceTrust(env.m_strTempDirectory.c_str()))) return;
     StopSuite(env);
     RemoveSystemPartFiles();
     // A settings file that is a link is not read: it could name any file of the machine.

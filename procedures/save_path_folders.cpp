@@ -15,6 +15,17 @@ const size_t kSavePathValueCount = sizeof kSavePathValues / sizeof kSavePathValu
 
 namespace {
 
+// A save path names a folder only when it is absolute on a fixed or removable drive (X:\...).
+// A share's path would make the elevated program contact that host, a device or long path
+// (\\?\..., \\.\...) reaches past the drives, and a relative one lands below the current folder.
+bool IsLocalDrivePath(LPCWSTR path) {
+    WCHAR letter = static_cast<WCHAR>(path[0] & ~0x20);
+    if (letter < L'A' || letter > L'Z' || path[1] != L':' || path[2] != L'\\') return false;
+    WCHAR root[] = {letter, L':', L'\\', 0};
+    UINT type = GetDriveTypeW(root);
+    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE;
+}
+
 // Reads one path value of any type, writes its trace line and creates its folder. A value whose
 // data hold no terminator within the buffer names no path and is passed over.
 void CreateSavePathFolder(CEnvironment& env, HKEY key, const SavePathValue& value) {
@@ -29,7 +40,7 @@ void CreateSavePathFolder(CEnvironment& env, HKEY key, const SavePathValue& valu
     size_t converted = 0;
     wcstombs_s(&converted, narrow, sizeof narrow, path, _TRUNCATE);
     WriteTraceLine(env.m_szLog, value.tracePrefix, narrow, "\r\n");
-    CreateDirectoryW(path, nullptr);
+    if (IsLocalDrivePath(path)) CreateDirectoryW(path, nullptr);
 }
 
 }  // namespace

@@ -21,22 +21,24 @@ TEST_F(DeleteTreeTest, AFileThatCannotBeDeletedKeepsItselfAndItsFolderChain) {
     for (auto name : {L"Movendo.ini", L"MV\\a.txt", L"MV\\Data\\b.txt", L"MV\\Data\\Old\\c.txt", L"MV\\Other\\d.txt"}) {
         files().WriteFile(kWorkspace + L"\\" + name, "x");
     }
-    files().WriteFile(kWorkspace + L"\\MV\\Data\\Old\\locked.cfg", "x", FILE_ATTRIBUTE_READONLY);
+    files().WriteFile(kWorkspace + L"\\MV\\Data\\Old\\busy.cfg", "x")->inUse = true;
     files().WriteFile(kWorkspace + L"\\tw1\\busy.xml", "x")->inUse = true;
     Delete(kWorkspace);
-    EXPECT_EQ(Tree(kWorkspace), (Names{L"MV\\", L"MV\\Data\\", L"MV\\Data\\Old\\", L"MV\\Data\\Old\\locked.cfg", L"tw1\\",
+    EXPECT_EQ(Tree(kWorkspace), (Names{L"MV\\", L"MV\\Data\\", L"MV\\Data\\Old\\", L"MV\\Data\\Old\\busy.cfg", L"tw1\\",
                                        L"tw1\\busy.xml"}));
 }
 
-// A read-only file of the suite data is read-only in the workspace too, so it outlives the restore
-// there, with the folders above it.
-TEST_F(DeleteTreeTest, ReadOnlySuiteFileStaysInTheWorkspaceAfterARestore) {
+// A read-only file or folder of the workspace (a read-only suite file is read-only in its copy too)
+// is removed with it; the suite's own file keeps its attribute.
+TEST_F(DeleteTreeTest, ReadOnlyEntriesGoWithTheWorkspaceAndSuiteFilesKeepTheirAttribute) {
     files().WriteFile(kSuite + L"\\Data\\locked.cfg", "x", FILE_ATTRIBUTE_READONLY);
     files().WriteFile(kSuite + L"\\plain.cfg", "x");
     Backup();
     Restore();
+    files().Get(kWorkspace + L"\\MV\\Data")->attributes |= FILE_ATTRIBUTE_READONLY;
     Delete(kWorkspace);
-    EXPECT_EQ(Tree(kWorkspace), (Names{L"MV\\", L"MV\\Data\\", L"MV\\Data\\locked.cfg"}));
+    EXPECT_FALSE(files().Exists(kWorkspace));
+    EXPECT_EQ(files().Get(kSuite + L"\\Data\\locked.cfg")->attributes & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
 }
 
 TEST_F(DeleteTreeTest, RefusesAnEmptyPathAndLeavesFilesAndMissingPathsAlone) {

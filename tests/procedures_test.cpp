@@ -378,3 +378,20 @@ TEST_F(ProceduresTest, SavePathDataWithoutATerminatorNameNoFolder) {
     EXPECT_STREQ(env.m_szLog, "Find:tempDirectory=D:\\mvtemp\r\n");
     for (const auto& call : machine->calls()) EXPECT_NE(call.rfind(L"CreateDirectoryW D:\\u", 0), 0u) << Narrow(call);
 }
+
+// Only an absolute path on a fixed or removable drive makes a folder: never a share, a device or
+// long path, a relative path, or a drive of another type.
+TEST_F(ProceduresTest, SavePathFoldersAreMadeOnlyOnLocalDrives) {
+    drives().Add(L'F', DRIVE_CDROM);
+    const wchar_t* const kRefused[] = {L"\\\\host\\share\\rec", L"\\\\?\\D:\\rec", L"\\\\.\\D:\\rec", L"rec", L"D:rec", L"F:\\rec"};
+    CEnvironment env;
+    for (const wchar_t* path : kRefused) {
+        registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", path);
+        machine->ClearCalls();
+        env.CreateSavePathFolders();
+        for (const auto& call : machine->calls()) EXPECT_NE(call.find(L"CreateDirectoryW"), 0u) << Narrow(path);
+    }
+    registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", L"d:\\rec");
+    env.CreateSavePathFolders();
+    EXPECT_TRUE(files().IsFolder(L"D:\\rec"));
+}

@@ -12,6 +12,7 @@ struct Drive {
     UINT type = DRIVE_NO_ROOT_DIR;
     bool hasMedium = true;  // a removable or CD drive may have none
     bool writeProtected = false;
+    bool keepsPermissions = true;  // NTFS (FILE_PERSISTENT_ACLS); FAT and exFAT media keep none
     bool sortedListing = true;  // NTFS lists names in sorted order; FAT in the order they were made
     uint64_t freeBytes = UINT64_C(1) << 40;
 };

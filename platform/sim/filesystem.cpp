@@ -384,3 +384,30 @@ void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* 
 }
 
 }  // namespace sim
+
+namespace sim {
+
+void FileSystem::SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target) {
+    swapsOnOpen.emplace_back(path, target);
+}
+
+void FileSystem::ApplySwap(const std::wstring& path) {
+    for (auto it = swapsOnOpen.begin(); it != swapsOnOpen.end(); ++it) {
+        const std::wstring& swapped = it->first;
+        size_t n = swapped.size();
+        bool below = path.size() > n && (path[n] == L'\\' || path[n] == L'/');
+        if (!(path.size() == n || below) || !SameName(path.substr(0, n), swapped)) continue;
+        std::wstring at = swapped, target = it->second;
+        swapsOnOpen.erase(it);
+        bool folder = IsFolder(at);
+        Remove(at);
+        if (folder) {
+            MakeLink(at, target);
+        } else {
+            MakeFileLink(at, target);
+        }
+        return;
+    }
+}
+
+}  // namespace sim

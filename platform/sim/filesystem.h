@@ -13,6 +13,7 @@ namespace sim {
 
 struct OpenFile;
 struct ProfileParse;
+struct Security;
 
 struct Node {
     std::wstring name;
@@ -25,6 +26,7 @@ struct Node {
     std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
     uint64_t writeTime = 0;
     Node* parent = nullptr;
+    std::shared_ptr<Security> security;  // none: as the folder above it (security.h)
     // The profile functions' parse of data (sim_profile.cpp), used only while its copy of the
     // bytes equals data.
     std::shared_ptr<ProfileParse> profile;
@@ -97,6 +99,13 @@ struct FileSystem {
     // Size accounting against the drive's free space.
     bool Reserve(wchar_t drive, uint64_t oldSize, uint64_t newSize);
 
+    // A fault: the next open, search, copy or deletion that reaches the entry (its path or one
+    // below it) first finds it replaced by a link to the target (a folder link for a folder, a
+    // file link for a file), as if it was swapped after its folder was listed.
+    void SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target);
+    void ApplySwap(const std::wstring& path);
+    std::vector<std::pair<std::wstring, std::wstring>> swapsOnOpen;
+
     uint64_t clock = 1;
     std::shared_ptr<Node> roots[26];
     DriveTable* drives;
@@ -111,6 +120,7 @@ struct OpenFile {
     bool canWrite = false;
     DWORD access = 0;  // GENERIC_READ, GENERIC_WRITE, DELETE
     DWORD share = 0;   // FILE_SHARE_*
+    bool deleteOnClose = false;  // FileDispositionInfo: the entry goes when the handle is closed
 };
 
 // The access right to delete, as CreateFileW and the sharing checks take it.

@@ -143,9 +143,20 @@ BOOL CloseHandle(HANDLE handle) {
     Machine& machine = Machine::Current();
     for (auto kind : {sim::HandleKind::Token, sim::HandleKind::Process, sim::HandleKind::Snapshot,
                       sim::HandleKind::File, sim::HandleKind::Mutex}) {
+        if (kind == sim::HandleKind::File) {
+            auto open = machine.FindHandle<sim::OpenFile>(handle, kind);
+            if (open && open->deleteOnClose && open->node->parent) {
+                machine.files().Reserve(open->drive, open->node->IsFolder() ? 0 : open->node->data.size(), 0);
+                machine.files().RemoveChild(*open->node->parent, *open->node);
+                open->node->parent = nullptr;
+            }
+        }
         if (kind == sim::HandleKind::Mutex) {
             auto name = machine.FindHandle<std::wstring>(handle, kind);
-            if (name && !name->empty() && --machine.namedObjects[*name] == 0) machine.namedObjects.erase(*name);
+            if (name && !name->empty() && --machine.namedObjects[*name] == 0) {
+                machine.namedObjects.erase(*name);
+                machine.namedObjectOwners.erase(*name);
+            }
         }
         if (machine.CloseHandleOf(handle, kind)) return TRUE;
     }

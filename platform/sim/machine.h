@@ -88,6 +88,13 @@ public:
     // Named kernel objects (mutexes), machine-wide: the open handles to each name. A name lives
     // while a handle to it is open, whichever process holds it.
     std::map<std::wstring, int> namedObjects;
+    // The owner's SID of each named object, as its creator's descriptor gave it (by default the
+    // elevated token's owner, Administrators).
+    std::map<std::wstring, std::wstring> namedObjectOwners;
+    // Memory handed out for LocalFree (security descriptors), by address, and the SIDs named in
+    // them, by number (sim_security.cpp).
+    std::map<void*, std::shared_ptr<void>> localMemory;
+    std::vector<std::wstring> sids;
     // The process error mode (SetErrorMode), and the system's own boxes that Windows would have
     // raised while critical errors were not failed quietly: one line each, such as a request for
     // a disk in a removable drive without a medium.

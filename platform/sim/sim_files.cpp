@@ -1,11 +1,13 @@
 // Folders, searches and plain file access of the simulated machine.
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 
 #include "drives.h"
 #include "filesystem.h"
 #include "machine.h"
+#include "security.h"
 #include "win_api.h"
 
 using sim::Fail;
@@ -63,7 +65,8 @@ HANDLE StartFind(FindState state, LPWIN32_FIND_DATAW data) {
 
 }  // namespace
 
-BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
+// A folder made with a descriptor has that owner and DACL; one made without takes its parent's.
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CreateDirectoryW ") + path);
@@ -77,7 +80,9 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
     // must fit MAX_PATH less 12 characters.
     if (sim::FullPathLength(path) + 1 + kShortNameLength > MAX_PATH) return Fail(ERROR_FILENAME_EXCED_RANGE, FALSE);
     if (DWORD error = machine.files().WriteError(found.drive)) return Fail(error, FALSE);
-    machine.files().AddChild(found.parent, found.name, true);
+    auto folder = machine.files().AddChild(found.parent, found.name, true);
+    const sim::Security* given = security ? sim::DescriptorModel(security->lpSecurityDescriptor) : nullptr;
+    if (given) folder->security = std::make_shared<sim::Security>(*given);
     machine.lastError = ERROR_SUCCESS;
     return TRUE;
 }
@@ -86,6 +91,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     Machine& machine = Machine::Current();
     if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     std::wstring text(pattern);
+    machine.files().ApplySwap(text);
     // An empty name matches nothing in a folder that exists.
     if (EndsWithSeparator(text)) return Fail(FolderError(text, ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
     size_t cut = text.find_last_of(L"\\/");
@@ -141,6 +147,7 @@ DWORD GetFileAttributesW(LPCWSTR path) {
 
 // Opens an existing file (OPEN_EXISTING), makes a new one (CREATE_NEW) or either (CREATE_ALWAYS,
 // emptying an existing file); other dispositions are not modelled.
+// With FILE_FLAG_OPEN_REPARSE_POINT a link at the end of the path is opened itself, not followed.
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags,
                    HANDLE) {
     Machine& machine = Machine::Current();
@@ -149,14 +156,17 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         return Fail(ERROR_CALL_NOT_IMPLEMENTED, INVALID_HANDLE_VALUE);
     }
     auto& files = machine.files();
-    sim::Lookup found = files.Resolve(path, true);
+    files.ApplySwap(path);
+    sim::Lookup found = files.Resolve(path, (flags & FILE_FLAG_OPEN_REPARSE_POINT) == 0);
     if (found.error) return Fail(found.error, INVALID_HANDLE_VALUE);
     if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
     bool write = (access & GENERIC_WRITE) != 0;
     std::shared_ptr<Node> node = found.node;
     if (node) {
         if (disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
-        if (node->IsFolder()) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+        // A folder opens only with backup semantics, as it is: never for writing its data.
+        bool folderOpen = (flags & FILE_FLAG_BACKUP_SEMANTICS) && disposition == OPEN_EXISTING && !write;
+        if (node->IsFolder() && !folderOpen) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
         if (sim::SharingConflict(*node, access, share)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
         if (write && (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
         DWORD hiddenSystem = node->attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -232,6 +242,78 @@ BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
     const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     DWORD kept = found.node->attributes & ~settable;
     found.node->attributes = kept | (attributes & settable);
+    machine.lastError = ERROR_SUCCESS;
+    return TRUE;
+}
+
+BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size) {
+    auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
+    if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (infoClass != FileAttributeTagInfo || info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (size < sizeof(FILE_ATTRIBUTE_TAG_INFO)) return Fail(ERROR_BAD_LENGTH, FALSE);
+    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
+    tag->FileAttributes = open->node->attributes;
+    tag->ReparseTag = (open->node->attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? open->node->reparseTag : 0;
+    return TRUE;
+}
+
+namespace {
+
+// FileBasicInfo: attributes 0 leave them as they are (FILE_ATTRIBUTE_NORMAL clears them); times are not modelled.
+BOOL SetBasicInfo(sim::OpenFile& open, const FILE_BASIC_INFO& basic) {
+    if (!(open.access & (FILE_WRITE_ATTRIBUTES | GENERIC_WRITE))) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    if (DWORD error = Machine::Current().files().WriteError(open.drive)) return Fail(error, FALSE);
+    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    if (basic.FileAttributes != 0) open.node->attributes = (open.node->attributes & ~settable) | (basic.FileAttributes & settable);
+    return TRUE;
+}
+
+// FileDispositionInfo: the entry is removed when the handle is closed. A read-only entry, a drive
+// root and a folder that is not empty refuse it.
+BOOL SetDisposition(sim::OpenFile& open, const FILE_DISPOSITION_INFO& disposition) {
+    if (!(open.access & sim::kDeleteAccess)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    const Node& node = *open.node;
+    if (disposition.DeleteFile) {
+        if (node.parent == nullptr || (node.attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+        if (node.IsFolder() && !node.IsLink() && !node.children.empty()) return Fail(ERROR_DIR_NOT_EMPTY, FALSE);
+        if (DWORD error = Machine::Current().files().WriteError(open.drive)) return Fail(error, FALSE);
+    }
+    open.deleteOnClose = disposition.DeleteFile != FALSE;
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size) {
+    Machine& machine = Machine::Current();
+    auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
+    if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    machine.Log(L"SetFileInformationByHandle " + std::to_wstring(infoClass) + L" " + open->node->name);
+    if (infoClass == FileBasicInfo && size >= sizeof(FILE_BASIC_INFO)) {
+        return SetBasicInfo(*open, *static_cast<FILE_BASIC_INFO*>(info));
+    }
+    if (infoClass == FileDispositionInfo && size >= sizeof(FILE_DISPOSITION_INFO)) {
+        return SetDisposition(*open, *static_cast<FILE_DISPOSITION_INFO*>(info));
+    }
+    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+}
+
+// Only the flags and the file system's name are modelled: NTFS keeps permissions, FAT does not.
+BOOL GetVolumeInformationW(LPCWSTR root, LPWSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
+                           LPDWORD maxComponentLength, LPDWORD fileSystemFlags, LPWSTR fileSystemName,
+                           DWORD fileSystemNameSize) {
+    Machine& machine = Machine::Current();
+    if (root == nullptr || GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR || std::wcslen(root) != 3) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    const sim::Drive& drive = machine.drives()[root[0]];
+    if (!drive.hasMedium) return Fail(ERROR_NOT_READY, FALSE);
+    const wchar_t* name = drive.keepsPermissions ? L"NTFS" : L"FAT32";
+    if (fileSystemName && fileSystemNameSize <= std::wcslen(name)) return Fail(ERROR_BAD_LENGTH, FALSE);
+    if (fileSystemName) std::wcscpy(fileSystemName, name);
+    if (volumeName && volumeNameSize) volumeName[0] = 0;
+    if (serialNumber) *serialNumber = 0x1234ABCD;
+    if (maxComponentLength) *maxComponentLength = 255;
+    if (fileSystemFlags) *fileSystemFlags = drive.keepsPermissions ? FILE_PERSISTENT_ACLS | 0x3 : 0x2;
     machine.lastError = ERROR_SUCCESS;
     return TRUE;
 }

@@ -82,6 +82,8 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CopyFileW ") + from + L" -> " + to);
+    machine.files().ApplySwap(from);
+    machine.files().ApplySwap(to);
     sim::Lookup source = machine.files().Resolve(from, true);
     if (DWORD error = CheckCopySource(source)) return Fail(error, FALSE);
     sim::Lookup destination = machine.files().Resolve(to, true);
@@ -98,6 +100,7 @@ BOOL DeleteFileW(LPCWSTR path) {
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"DeleteFileW ") + path);
     auto& files = machine.files();
+    files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
     if (!found.node) return Fail(MissingError(found), FALSE);

@@ -29,6 +29,7 @@ struct Token {
     bool Enabled(const std::wstring& name) const;
 
     std::map<DWORD, PrivilegeState> privileges;  // by the LowPart of the identifier
+    std::wstring user = L"S-1-5-21-1-2-3-1001";  // the SID of the account that runs the program
 };
 
 // A token opened through OpenProcessToken, with the access it was opened with.

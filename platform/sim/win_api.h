@@ -37,6 +37,23 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR path);
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 BOOL RemoveDirectoryW(LPCWSTR path);
+BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size);
+BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size);
+BOOL GetVolumeInformationW(LPCWSTR root, LPWSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
+                           LPDWORD maxComponentLength, LPDWORD fileSystemFlags, LPWSTR fileSystemName,
+                           DWORD fileSystemNameSize);
+
+// Security descriptors of files and named objects, and the identifiers in them (sim_security.cpp).
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorW(LPCWSTR text, DWORD revision, PSECURITY_DESCRIPTOR* descriptor,
+                                                          ULONG* size);
+HLOCAL LocalFree(HLOCAL memory);
+DWORD GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE type, SECURITY_INFORMATION info, PSID* owner, PSID* group,
+                      PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor);
+BOOL SetKernelObjectSecurity(HANDLE handle, SECURITY_INFORMATION info, PSECURITY_DESCRIPTOR descriptor);
+BOOL GetAce(PACL acl, DWORD index, LPVOID* ace);
+BOOL IsWellKnownSid(PSID sid, WELL_KNOWN_SID_TYPE type);
+BOOL EqualSid(PSID first, PSID second);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD size, PDWORD needed);
 
 // Known folders (sim_known_folders.cpp).
 HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE token, DWORD flags, LPWSTR path);

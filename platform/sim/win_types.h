@@ -66,6 +66,7 @@ typedef SC_HANDLE__* SC_HANDLE;
 #define ERROR_CALL_NOT_IMPLEMENTED 120L
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_BAD_LENGTH 24L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_ALREADY_EXISTS 183L
@@ -247,3 +248,53 @@ typedef SERVICE_STATUS* LPSERVICE_STATUS;
 #ifndef STRUNCATE
 #define STRUNCATE 80
 #endif
+
+// Handles opened on the entry itself, and what is read and set through them.
+#define FILE_LIST_DIRECTORY 0x0001
+#define FILE_READ_ATTRIBUTES 0x0080
+#define FILE_WRITE_ATTRIBUTES 0x0100
+#define DELETE 0x00010000L
+#define WRITE_DAC 0x00040000L
+#define WRITE_OWNER 0x00080000L
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
+enum FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0, FileDispositionInfo = 4, FileAttributeTagInfo = 9 };
+struct FILE_ATTRIBUTE_TAG_INFO { DWORD FileAttributes; DWORD ReparseTag; };
+struct FILE_DISPOSITION_INFO { BOOL DeleteFile; };
+struct FILE_BASIC_INFO {
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    DWORD FileAttributes;
+};
+#define FILE_PERSISTENT_ACLS 0x00000008
+
+// Security: identifiers (opaque), access control lists and descriptors.
+typedef void* PSID;
+typedef void* PSECURITY_DESCRIPTOR;
+typedef void* HLOCAL;
+typedef DWORD SECURITY_INFORMATION;
+struct ACL { BYTE AclRevision; BYTE Sbz1; WORD AclSize; WORD AceCount; WORD Sbz2; };
+typedef ACL* PACL;
+struct ACE_HEADER { BYTE AceType; BYTE AceFlags; WORD AceSize; };
+struct ACCESS_ALLOWED_ACE { ACE_HEADER Header; ACCESS_MASK Mask; DWORD SidStart; };
+#define ACCESS_ALLOWED_ACE_TYPE 0x0
+#define ACCESS_DENIED_ACE_TYPE 0x1
+#define ACCESS_DENIED_CALLBACK_ACE_TYPE 0xA
+#define ACCESS_DENIED_OBJECT_ACE_TYPE 0x6
+#define ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE 0xC
+#define OBJECT_INHERIT_ACE 0x1
+#define CONTAINER_INHERIT_ACE 0x2
+#define INHERIT_ONLY_ACE 0x8
+#define OWNER_SECURITY_INFORMATION 0x00000001L
+#define DACL_SECURITY_INFORMATION 0x00000004L
+#define SDDL_REVISION_1 1
+#define GENERIC_ALL 0x10000000u
+#define FILE_WRITE_DATA 0x0002
+#define FILE_APPEND_DATA 0x0004
+#define FILE_DELETE_CHILD 0x0040
+enum SE_OBJECT_TYPE { SE_UNKNOWN_OBJECT_TYPE = 0, SE_FILE_OBJECT = 1, SE_KERNEL_OBJECT = 6 };
+enum WELL_KNOWN_SID_TYPE { WinLocalSystemSid = 22, WinBuiltinAdministratorsSid = 26 };
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1 };
+struct SID_AND_ATTRIBUTES { PSID Sid; DWORD Attributes; };
+struct TOKEN_USER { SID_AND_ATTRIBUTES User; };

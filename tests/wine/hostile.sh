@@ -185,4 +185,21 @@ case_get_onto_a_full_drive_then_set() {
     trap - EXIT
 }
 
+# A standard user made the lock's name first (a mutex owned by Users, which Wine keeps): /get runs
+# all the same. A running program's lock still stops a second run (two_gets_started_together; Wine
+# gap: without an owner in its descriptor a mutex is owned by the user's primary group, -513).
+case_lock_taken_first_by_a_standard_user() {
+    suite_installed
+    rm -rf "$RIG_ROOT/drives/d/mvtemp" "$RIG_ROOT/drives/d/mvtempbk"
+    rig_spawn squatter 'C:\rig\movhelper.exe' mutex 'Global\Movendo.Run' 'O:BUD:(A;;GA;;;WD)' 8000
+    local waited=0
+    until grep -q held "$SPAWN_LOG" 2>/dev/null || [ $waited -ge 100 ]; do sleep 0.1; waited=$((waited + 1)); done
+    expect_match "$(cat "$SPAWN_LOG")" held "the squatter holds the name"
+    movendo /get
+    expect_dir "$RIG_ROOT/drives/d/mvtemp" "/get ran: D:\\mvtemp was made"
+    expect_file "$RIG_ROOT/drives/d/mvtemp/Movendo.ini" "/get ran: the settings file was written"
+    expect_match "$(grep -c . "$SPAWN_LOG")" '^1$' "the squatter was still holding the name"
+    until grep -q 'exit status' "$SPAWN_LOG" 2>/dev/null; do sleep 0.2; done
+}
+
 rig_main "$@"

@@ -34,6 +34,7 @@
 //                                       stop_pending, running, ... or missing
 //   waitsvc NAME STATE TIMEOUT_MS       exit 0 once the service is in STATE (a state as svc prints
 //                                       it), 1 at the timeout; prints the last state seen
+//   mutex NAME SDDL MS                  holds a mutex made with that descriptor for MS ms
 #include "base/file_read.h"
 #include "platform/handles.h"
 
@@ -543,6 +544,22 @@ int SetAttr(const Args& args) {
     return SetFileAttributesW(args[0].c_str(), attributes) ? 0 : Fail(L"attributes of " + args[0], GetLastError());
 }
 
+// mutex NAME SDDL MS: holds a mutex made with that descriptor for MS milliseconds (another
+// user's object of that name, say); prints "held" once it holds it.
+int Mutex(const Args& args) {
+    if (args.size() != 3) return Usage();
+    LocalDescriptor descriptor;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(args[1].c_str(), SDDL_REVISION_1, descriptor.Receive(), nullptr)) {
+        return Fail(L"descriptor " + args[1], GetLastError());
+    }
+    SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
+    KernelHandle mutex(CreateMutexW(&security, FALSE, args[0].c_str()));
+    if (!mutex.Valid()) return Fail(L"mutex " + args[0], GetLastError());
+    Out(L"held");
+    Sleep(static_cast<DWORD>(std::wcstoul(args[2].c_str(), nullptr, 10)));
+    return 0;
+}
+
 // shell32 is loaded by the one command that needs it: imported, it would double the start-up
 // time of every command under Wine.
 struct Library {
@@ -755,6 +772,7 @@ const Command kCommands[] = {
     {L"regimport32", [](const Args& a) { return RegImport(KEY_WOW64_32KEY, a); }},
     {L"tree", Tree},
     {L"setattr", SetAttr},
+    {L"mutex", Mutex},
     {L"folder", Folder},
     {L"windows", Windows},
     {L"procs", Procs},
