@@ -9,8 +9,12 @@
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     CheckOptions options;
-    for (const auto& argument : arguments) {
-        if (_wcsicmp(argument.c_str(), L"/preview") == 0) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (_wcsicmp(argument.c_str(), L"/confirm") == 0 && i + 1 < arguments.size() && !options.confirm) {
+            options.confirm = true;
+            options.plan = arguments[++i];
+        } else if (_wcsicmp(argument.c_str(), L"/preview") == 0) {
             options.preview = true;
         } else if (_wcsicmp(argument.c_str(), L"/verify") == 0) {
             options.verify = true;
@@ -22,6 +26,7 @@ CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
             options.unknown = argument;
         }
     }
+    if (options.confirm && (options.preview || options.verify) && options.unknown.empty()) options.unknown = L"/confirm with /verify or /preview";
     return options;
 }
 
@@ -59,6 +64,20 @@ int ExitCodeOf(const CheckReport& report) {
     return clean ? kCheckConsistent : kCheckIssues;
 }
 
+CheckResult RunConfirm(const std::wstring& plan, bool json) {
+    CheckResult result;
+    std::wstring error;
+    ConfirmReport report;
+    Json document = ReadPlanFile(plan, error);
+    if (document.is_null() || !ConfirmPlan(document, report, error)) {
+        result.output = L"The check failed: " + error + L"\n";
+        return result;
+    }
+    result.exitCode = report.failures.empty() ? kCheckConsistent : kCheckIssues;
+    result.output = json ? RenderConfirmJson(plan, report, result.exitCode) : RenderConfirmText(plan, report, result.exitCode);
+    return result;
+}
+
 }  // namespace
 
 bool RunInProgress() {
@@ -79,6 +98,7 @@ CheckResult RunCheck(const CheckOptions& options) {
         return result;
     }
     try {
+        if (options.confirm) return RunConfirm(options.plan, options.json);
         CheckReport report;
         report.preview = options.preview;
         report.primary = InspectWorkspace(Workspace::Primary);
