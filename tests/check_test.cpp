@@ -385,7 +385,9 @@ std::set<std::string> NotRestored(const CheckResult& result) {
 }  // namespace
 
 TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
-    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", L"\u9332\u753b-\u00e9");
+    RunCommand(L"/get");
     ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
     files().WriteFile(kSuite + L"\\HDD.dat", "rebuilt by the suite");
     CheckResult preview = Check({L"/preview", L"/json"});
@@ -395,7 +397,7 @@ TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
     for (const auto& value : plan.at("values")) values[value.at("name").get<std::string>()] = value;
     EXPECT_EQ(values.count("MainVersion"), 0u) << "never written back";
     EXPECT_EQ(values.at("LiveServerNo").at("type"), "REG_DWORD");
-    EXPECT_EQ(values.at("ZipCode").at("type"), "REG_SZ");
+    EXPECT_EQ(values.at("LiveServerUUID").at("data"), "\xe9\x8c\xb2\xe7\x94\xbb-\xc3\xa9") << "UTF-8 in the document";
     EXPECT_EQ(plan.at("keys").size(), 7u);
     files().WriteFile(L"D:\\plan.json", Utf8(preview.output));
     RunCommand(L"/set");
@@ -403,10 +405,7 @@ TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
     CheckResult result = Check({L"/confirm", L"D:\\plan.json", L"/json"});
     EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
     EXPECT_EQ(NotRestored(result), std::set<std::string>());
-    Json verdict = Json::parse(result.output).at("confirm");
-    EXPECT_EQ(verdict.at("notCompared"), 7) << "the seven keys exist, their content not compared";
-    EXPECT_EQ(verdict.at("planned"), plan.at("values").size() + plan.at("files").size() + plan.at("folders").size() +
-                                         plan.at("deleted").size());
+    EXPECT_EQ(Json::parse(result.output).at("confirm").at("notCompared"), 7) << "the seven keys exist, content not compared";
 
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
     auto& mainApp = machine->registry().Find(HKEY_LOCAL_MACHINE, kMainApp)->values;
