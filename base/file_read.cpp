@@ -92,3 +92,30 @@ FileReadResult ReadWholeFile(const std::wstring& path, uint64_t sizeBound) {
     result.status = FileReadStatus::Read;
     return result;
 }
+
+uint64_t Fnv1a64(const char* bytes, size_t count, uint64_t hash) {
+    for (size_t i = 0; i < count; ++i) hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 0x100000001b3ull;
+    return hash;
+}
+
+FileHash HashWholeFile(const std::wstring& path) {
+    FileHash result;
+    KernelHandle file(OpenForReading(path));
+    if (!file.Valid()) {
+        result.status = NothingThere(GetLastError()) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
+        return result;
+    }
+    result.fnv1a64 = Fnv1a64(nullptr, 0);
+    std::string chunk(1u << 16, '\0');
+    uint64_t expected = 0;
+    result.status = SizeOf(file.Get(), expected) ? FileReadStatus::Read : FileReadStatus::Unreadable;
+    while (result.status == FileReadStatus::Read) {
+        DWORD read = ReadChunk(file.Get(), &chunk[0], static_cast<DWORD>(chunk.size()));
+        result.fnv1a64 = Fnv1a64(chunk.data(), read, result.fnv1a64);
+        result.size += read;
+        if (read < chunk.size()) break;
+    }
+    // A read that ended before the size the file reports was cut short.
+    if (result.status == FileReadStatus::Read && result.size != expected) result.status = FileReadStatus::Unreadable;
+    return result;
+}

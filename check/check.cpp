@@ -9,8 +9,12 @@
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     CheckOptions options;
-    for (const auto& argument : arguments) {
-        if (_wcsicmp(argument.c_str(), L"/preview") == 0) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (_wcsicmp(argument.c_str(), L"/confirm") == 0 && i + 1 < arguments.size() && !options.confirm) {
+            options.confirm = true;
+            options.plan = arguments[++i];
+        } else if (_wcsicmp(argument.c_str(), L"/preview") == 0) {
             options.preview = true;
         } else if (_wcsicmp(argument.c_str(), L"/verify") == 0) {
             options.verify = true;
@@ -22,28 +26,33 @@ CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
             options.unknown = argument;
         }
     }
+    if (options.confirm && (options.preview || options.verify) && options.unknown.empty()) options.unknown = L"/confirm with /verify or /preview";
     return options;
 }
 
 std::wstring CheckUsage() {
     return L"MovendoCheck [/verify] [/preview] [/json]\n"
+           L"MovendoCheck /confirm PLAN [/json]\n"
            L"  Checks the workspaces mvtemp and mvtempbk that Movendo.exe /get leaves, without changing anything.\n"
            L"  /verify   also holds them against this machine (run it before drive C: is wiped): every value,\n"
            L"            file and key the backup carries must equal what the machine has now\n"
            L"  /preview  also shows what Movendo.exe /set would change on this machine, and what it would\n"
-           L"            delete without writing it back\n"
+           L"            delete without writing it back; with /json the document holds the restore plan\n"
+           L"  /confirm  after /set: holds this machine against PLAN, the saved output of /preview /json:\n"
+           L"            every value, file, recording folder and deletion it plans must have landed\n"
            L"  /json     prints one JSON document instead of text\n"
            L"Exit codes:\n"
            L"  0  both workspaces found, consistent and without unsafe entries (with /verify: and equal\n"
-           L"     to this machine)\n"
+           L"     to this machine; with /confirm: every planned item landed)\n"
            L"  1  found, with differences, missing parts or unsafe entries (with /verify: or gaps against\n"
-           L"     this machine)\n"
+           L"     this machine; with /confirm: an item did not land, each one named)\n"
            L"  2  no workspace found\n"
-           L"  3  the check itself failed (or an argument was not understood)\n"
+           L"  3  the check itself failed, an argument was not understood, or PLAN is missing or not a plan\n"
            L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n"
            L"  A run of Movendo.exe in progress ends the check at once with exit 3.\n"
            L"The sequence: Movendo.exe /get; MovendoCheck /verify (wipe C: only on exit 0); reinstall;\n"
-           L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set.\n";
+           L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set;\n"
+           L"  MovendoCheck /confirm D:\\plan.json.\n";
 }
 
 namespace {
@@ -57,6 +66,20 @@ int ExitCodeOf(const CheckReport& report) {
         clean = clean && workspace->problems.empty() && workspace->unsafe.empty();
     }
     return clean ? kCheckConsistent : kCheckIssues;
+}
+
+CheckResult RunConfirm(const std::wstring& plan, bool json) {
+    CheckResult result;
+    std::wstring error;
+    ConfirmReport report;
+    Json document = ReadPlanFile(plan, error);
+    if (document.is_null() || !ConfirmPlan(document, report, error)) {
+        result.output = L"The check failed: " + error + L"\n";
+        return result;
+    }
+    result.exitCode = report.failures.empty() ? kCheckConsistent : kCheckIssues;
+    result.output = json ? RenderConfirmJson(plan, report, result.exitCode) : RenderConfirmText(plan, report, result.exitCode);
+    return result;
 }
 
 }  // namespace
@@ -79,6 +102,7 @@ CheckResult RunCheck(const CheckOptions& options) {
         return result;
     }
     try {
+        if (options.confirm) return RunConfirm(options.plan, options.json);
         CheckReport report;
         report.preview = options.preview;
         report.primary = InspectWorkspace(Workspace::Primary);

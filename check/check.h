@@ -10,7 +10,8 @@
 
 // Exit codes.
 constexpr int kCheckConsistent = 0;   // both workspaces found, consistent, nothing unsafe
-constexpr int kCheckIssues = 1;       // found, with differences, missing parts or unsafe entries
+constexpr int kCheckIssues = 1;       // found, with differences, missing parts or unsafe entries;
+                                      // /confirm: an item of the plan did not land
 constexpr int kCheckNoWorkspace = 2;  // no workspace on any drive
 constexpr int kCheckFailed = 3;       // the check itself failed (bad arguments included)
 constexpr int kCheckWouldLose = 4;    // /preview: /set would delete saved data it cannot write back
@@ -20,6 +21,8 @@ struct CheckOptions {
     bool verify = false;
     bool json = false;
     bool help = false;
+    bool confirm = false;
+    std::wstring plan;  // the plan file of /confirm
     std::wstring unknown;  // the first argument not understood
 };
 

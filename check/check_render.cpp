@@ -1,6 +1,7 @@
 #include "check/check_render.h"
 
-#include "check/json_writer.h"
+#include "check/json_text.h"
+#include "check/restore_plan.h"
 
 namespace {
 
@@ -108,65 +109,55 @@ void RenderVerifyText(const VerifyReport& verify, std::wstring& out) {
     for (const auto& note : verify.notes) out += L"  note: " + note + L"\n";
 }
 
-void RenderWorkspaceJson(const WorkspaceReport& ws, JsonWriter& json) {
-    json.BeginObject(ws.which == Workspace::Primary ? "mvtemp" : "mvtempbk");
-    json.Bool("found", ws.Found()).String("path", ws.path).String("kind", KindName(ws.kind));
-    json.BeginObject("settings")
-        .String("encoding", EncodingName(ws.settings.encoding))
-        .Number("bytes", ws.settings.bytes)
-        .Number("records", ws.settings.records)
-        .EndObject();
-    json.BeginArray("rows");
+Json WorkspaceJson(const WorkspaceReport& ws) {
+    Json json;
+    json["found"] = ws.Found();
+    json["path"] = Utf8(ws.path);
+    json["kind"] = Utf8(KindName(ws.kind));
+    json["settings"] = {{"encoding", Utf8(EncodingName(ws.settings.encoding))}, {"bytes", ws.settings.bytes}, {"records", ws.settings.records}};
+    Json& rows = json["rows"] = Json::array();
     for (const auto& row : ws.catalogue.rows) {
-        json.BeginObject().String("row", L"C" + Num(row.label)).Number("values", row.expected).Number("records", row.present);
-        json.BeginArray("missing");
-        for (const auto& name : row.missing) json.String(name);
-        json.EndArray().EndObject();
+        rows.push_back({{"row", "C" + std::to_string(row.label)}, {"values", row.expected}, {"records", row.present}, {"missing", JsonStrings(row.missing)}});
     }
-    json.EndArray().BeginArray("lists");
+    Json& lists = json["lists"] = Json::array();
     for (const auto& list : ws.catalogue.lists) {
-        json.BeginObject().String("section", list.section).Bool("skipped", list.skipped).Number("pairs", list.pairs)
-            .Number("unreached", list.unreached).EndObject();
+        lists.push_back({{"section", Utf8(list.section)}, {"skipped", list.skipped}, {"pairs", list.pairs}, {"unreached", list.unreached}});
     }
-    json.EndArray().BeginArray("hives");
+    Json& hives = json["hives"] = Json::array();
     for (const auto& hive : ws.catalogue.hives) {
-        json.BeginObject().String("file", hive.fileName).Bool("present", hive.Present()).Bool("whole", hive.verdict.whole)
-            .Number("bytes", hive.verdict.size).String("detail", hive.verdict.detail).EndObject();
+        hives.push_back({{"file", Utf8(hive.fileName)}, {"present", hive.Present()}, {"whole", hive.verdict.whole},
+                         {"bytes", hive.verdict.size}, {"detail", Utf8(hive.verdict.detail)}});
     }
-    json.EndArray().BeginArray("folders");
+    Json& folders = json["folders"] = Json::array();
     for (const auto& folder : ws.folders) {
-        json.BeginObject().String("name", folder.first).Bool("present", folder.second.present)
-            .Number("files", folder.second.files.size()).Number("bytes", folder.second.bytes).EndObject();
+        folders.push_back({{"name", Utf8(folder.first)}, {"present", folder.second.present}, {"files", folder.second.files.size()},
+                           {"bytes", folder.second.bytes}});
     }
-    json.EndArray();
-    json.BeginObject("MvdMng.ini").Bool("present", ws.mvdMngKind == EntryKind::File).Number("bytes", ws.mvdMngSize).EndObject();
-    json.BeginArray("problems");
-    for (const auto& problem : ws.problems) json.String(problem);
-    json.EndArray().BeginArray("unsafe");
-    for (const auto& unsafe : ws.unsafe) json.String(unsafe);
-    json.EndArray().EndObject();
+    json["MvdMng.ini"] = {{"present", ws.mvdMngKind == EntryKind::File}, {"bytes", ws.mvdMngSize}};
+    json["problems"] = JsonStrings(ws.problems);
+    json["unsafe"] = JsonStrings(ws.unsafe);
+    return json;
 }
 
-void RenderPreviewJson(const PreviewReport& preview, JsonWriter& json) {
-    json.BeginObject("preview").Number("unchanged", preview.unchanged).BeginArray("values");
+Json PreviewJson(const PreviewReport& preview) {
+    Json json;
+    json["unchanged"] = preview.unchanged;
+    Json& values = json["values"] = Json::array();
     for (const auto& value : preview.values) {
-        json.BeginObject().String("section", value.section).String("name", value.name)
-            .String("outcome", OutcomeName(value.outcome)).String("live", value.live).String("saved", value.saved).EndObject();
+        values.push_back({{"section", Utf8(value.section)}, {"name", Utf8(value.name)}, {"outcome", Utf8(OutcomeName(value.outcome))},
+                          {"live", Utf8(value.live)}, {"saved", Utf8(value.saved)}});
     }
-    json.EndArray().BeginArray("snapshots");
-    for (const auto& snapshot : preview.snapshots) json.String(snapshot);
-    json.EndArray().BeginArray("files");
+    json["snapshots"] = JsonStrings(preview.snapshots);
+    Json& files = json["files"] = Json::array();
     for (const auto& file : preview.files) {
-        json.BeginObject().String("path", file.path).String("outcome", OutcomeName(file.outcome)).Number("bytes", file.size).EndObject();
+        files.push_back({{"path", Utf8(file.path)}, {"outcome", Utf8(OutcomeName(file.outcome))}, {"bytes", file.size}});
     }
-    json.EndArray().BeginArray("folders");
+    Json& folders = json["folders"] = Json::array();
     for (const auto& folder : preview.folders) {
-        json.BeginObject().String("value", folder.valueName).String("path", folder.path)
-            .String("outcome", OutcomeName(folder.outcome)).EndObject();
+        folders.push_back({{"value", Utf8(folder.valueName)}, {"path", Utf8(folder.path)}, {"outcome", Utf8(OutcomeName(folder.outcome))}});
     }
-    json.EndArray().BeginArray("deletions");
-    for (const auto& deletion : preview.deletions) json.String(deletion);
-    json.EndArray().EndObject();
+    json["deletions"] = JsonStrings(preview.deletions);
+    return json;
 }
 
 }  // namespace
@@ -209,28 +200,51 @@ std::wstring RenderText(const CheckReport& report, int exitCode) {
 }
 
 std::wstring RenderJson(const CheckReport& report, int exitCode) {
-    JsonWriter json;
-    json.BeginObject().Number("exitCode", static_cast<uint64_t>(exitCode));
-    json.BeginObject("workspaces");
-    RenderWorkspaceJson(report.primary, json);
-    RenderWorkspaceJson(report.second, json);
-    json.EndObject().BeginArray("differences");
-    for (const auto& difference : report.differences) json.String(difference);
-    json.EndArray();
+    Json json;
+    json["exitCode"] = exitCode;
+    json["workspaces"] = {{"mvtemp", WorkspaceJson(report.primary)}, {"mvtempbk", WorkspaceJson(report.second)}};
+    json["differences"] = JsonStrings(report.differences);
     if (report.verify) {
-        json.BeginObject("verify").Number("values", report.verifyReport.values).Number("files", report.verifyReport.files);
-        json.BeginArray("gaps");
-        for (const auto& gap : report.verifyReport.gaps) json.String(gap);
-        json.EndArray().BeginArray("notes");
-        for (const auto& note : report.verifyReport.notes) json.String(note);
-        json.EndArray().EndObject();
+        json["verify"] = {{"values", report.verifyReport.values}, {"files", report.verifyReport.files},
+                          {"gaps", JsonStrings(report.verifyReport.gaps)}, {"notes", JsonStrings(report.verifyReport.notes)}};
     }
     if (report.preview) {
-        RenderPreviewJson(report.previewReport, json);
-        json.BeginArray("losses");
-        for (const auto& loss : report.losses) json.String(loss);
-        json.EndArray();
+        json["preview"] = PreviewJson(report.previewReport);
+        json["losses"] = JsonStrings(report.losses);
+        json["plan"] = RestorePlanJson(report.previewReport);
     }
-    json.String("summary", SummaryLine(report, exitCode)).EndObject();
-    return json.Text() + L"\n";
+    json["summary"] = Utf8(SummaryLine(report, exitCode));
+    return JsonText(json);
+}
+
+namespace {
+
+std::wstring ConfirmSummary(const ConfirmReport& report, int exitCode) {
+    return L"Summary: restored " + Num(report.restored) + L" of " + Num(report.planned) + L", differing " +
+           Num(report.planned - report.restored) + L", not compared " + Num(report.notCompared) + L" (exit " + Num(exitCode) + L")";
+}
+
+}  // namespace
+
+std::wstring RenderConfirmText(const std::wstring& plan, const ConfirmReport& report, int exitCode) {
+    std::wstring out = L"This machine against the restore plan " + plan + L":\n";
+    for (const auto& failure : report.failures) {
+        out += L"  NOT RESTORED: " + FromUtf8(failure["item"]) + L" " + JsonWide(failure, "what") + L": " + JsonWide(failure, "why") + L"\n";
+    }
+    for (const auto& note : report.notes) out += L"  note: " + note + L"\n";
+    return out + ConfirmSummary(report, exitCode) + L"\n";
+}
+
+std::wstring RenderConfirmJson(const std::wstring& plan, const ConfirmReport& report, int exitCode) {
+    Json json;
+    json["exitCode"] = exitCode;
+    json["confirm"] = {{"plan", Utf8(plan)},
+                       {"planned", report.planned},
+                       {"restored", report.restored},
+                       {"differing", report.planned - report.restored},
+                       {"notCompared", report.notCompared},
+                       {"failures", report.failures},
+                       {"notes", JsonStrings(report.notes)}};
+    json["summary"] = Utf8(ConfirmSummary(report, exitCode));
+    return JsonText(json);
 }

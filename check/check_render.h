@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "check/confirm.h"
 #include "check/preview.h"
 #include "check/verify.h"
 #include "check/workspace_report.h"
@@ -22,3 +23,7 @@ struct CheckReport {
 std::wstring RenderText(const CheckReport& report, int exitCode);
 std::wstring RenderJson(const CheckReport& report, int exitCode);
 std::wstring SummaryLine(const CheckReport& report, int exitCode);
+
+// The verdict of "/confirm": every item that did not land, the notes, and one summary line.
+std::wstring RenderConfirmText(const std::wstring& plan, const ConfirmReport& report, int exitCode);
+std::wstring RenderConfirmJson(const std::wstring& plan, const ConfirmReport& report, int exitCode);

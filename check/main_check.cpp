@@ -3,19 +3,9 @@
 #include <vector>
 
 #include "check/check.h"
+#include "check/json_text.h"
 
 namespace {
-
-// The platform's own UTF-8 encoding of the text (an unpaired surrogate becomes U+FFFD).
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int length = static_cast<int>(text.size());
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], bytes, nullptr, nullptr);
-    return out;
-}
 
 // A console shows the text as it is; a pipe or file receives UTF-8.
 void Print(const std::wstring& text) {

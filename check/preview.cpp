@@ -107,7 +107,10 @@ void AddSnapshots(const WorkspaceReport& primary, const WorkspaceReport& second,
         switch (KeyAtSnapshotLoad(i, runs)) {
         case KeyPresence::Missing: preview.snapshots.push_back(key + L": not restored, the key does not exist (install the suite first)"); break;
         case KeyPresence::Unreadable: preview.snapshots.push_back(key + L": not restored, the key cannot be opened"); break;
-        case KeyPresence::Present: preview.snapshots.push_back(key + L": replaced whole by " + file + L" of " + last->name); break;
+        case KeyPresence::Present:
+            preview.snapshots.push_back(key + L": replaced whole by " + file + L" of " + last->name);
+            preview.hives.push_back({key, last->path + L"\\" + file});
+            break;
         }
     }
 }
@@ -166,8 +169,8 @@ LPCWSTR OutcomeName(FolderOutcome outcome) {
 
 PreviewReport PreviewRestore(const WorkspaceReport& primary, const WorkspaceReport& second) {
     PreviewReport preview;
-    std::vector<ReplayedWrite> writes = MergedWrites(primary, second);
-    for (const auto& write : writes) {
+    preview.writes = MergedWrites(primary, second);
+    for (const auto& write : preview.writes) {
         ValueChange change = CompareWithLive(write);
         if (change.outcome == ValueOutcome::Same) {
             ++preview.unchanged;

@@ -38,7 +38,17 @@ struct FolderChange {
     FolderOutcome outcome = FolderOutcome::NoPath;
 };
 
+// A key that a run's hive file replaces whole, and the file of the last run that loads one.
+struct PlannedHive {
+    std::wstring key;   // the section name of the key, such as "HKEY_LOCAL_MACHINE\SOFTWARE\..."
+    std::wstring file;  // the hive file in the workspace
+};
+
 struct PreviewReport {
+    std::vector<ReplayedWrite> writes;  // every value the two runs write, merged, in first-written order
+    std::vector<PlannedHive> hives;     // the keys replaced whole
+    std::vector<std::wstring> deletedPaths;  // what /set deletes last: the rebuilt data files, the workspaces
+
     std::vector<ValueChange> values;  // every value a restore writes that differs, and the unrestored ones
     size_t unchanged = 0;
     std::vector<std::wstring> snapshots;  // one line per key snapshot

@@ -143,11 +143,14 @@ void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second,
     if (LocateSystemRoot(kDataSets[kSuiteData], suiteRoot)) {
         for (LPCWSTR name : kRebuiltDataFiles) {
             std::wstring path = std::wstring(suiteRoot) + L"\\" + name;
+            preview.deletedPaths.push_back(path);
             if (KindOfEntry(path) == EntryKind::File) preview.deletions.push_back(path);
         }
     }
     for (const WorkspaceReport* ws : {&primary, &second}) {
-        if (ws->Found()) preview.deletions.push_back(ws->path + L" (the workspace, with everything in it)");
+        if (!ws->Found()) continue;
+        preview.deletedPaths.push_back(ws->path);
+        preview.deletions.push_back(ws->path + L" (the workspace, with everything in it)");
     }
 }
 

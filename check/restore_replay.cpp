@@ -18,7 +18,7 @@ std::wstring RecordKey(HKEY root, const std::wstring& subKey, const std::wstring
 }
 
 bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString,
-                        std::wstring& text, std::wstring* recordText) {
+                        std::wstring& text, std::wstring* recordText, DWORD* number) {
     PathBuffer section;
     if (!FormatSectionName(root, subKey, section)) return false;
     if (isString) {
@@ -30,13 +30,15 @@ bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR sub
     DWORD value = 0;
     if (!ReadNumberRecord(settingsFile.c_str(), section, name, value, recordText)) return false;
     text = NumberText(value);
+    if (number) *number = value;
     return true;
 }
 
 bool ReplayCarrier::Carry(HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString) {
     std::wstring text, recordText;
-    if (!ReadRestoredRecord(file_, root, subKey, name, isString, text, &recordText)) return false;
-    writes.push_back({root, subKey, name, isString, text, isString ? text : recordText});
+    DWORD number = 0;
+    if (!ReadRestoredRecord(file_, root, subKey, name, isString, text, &recordText, &number)) return false;
+    writes.push_back({root, subKey, name, isString, text, isString ? text : recordText, number});
     return true;
 }
 

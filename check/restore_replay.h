@@ -15,6 +15,7 @@ struct ReplayedWrite {
     bool isString;
     std::wstring text;  // a number as the signed decimal of what is written, a string as its text
     std::wstring recordText;  // a number record's own text, as far as the restore's read takes it
+    DWORD number = 0;  // the number written
 
     // A number record whose text is not the text a backup writes for the number it reads as.
     bool ReadsAsAnotherNumber() const { return !isString && recordText != text; }
@@ -23,7 +24,7 @@ struct ReplayedWrite {
 // The record a restore reads for a value of the settings file: false when it reads none (or, for
 // a string, an empty one, which it does not write).
 bool ReadRestoredRecord(const std::wstring& settingsFile, HKEY root, LPCWSTR subKey, LPCWSTR name, bool isString,
-                        std::wstring& text, std::wstring* recordText = nullptr);
+                        std::wstring& text, std::wstring* recordText = nullptr, DWORD* number = nullptr);
 // The record text a backup writes for a number.
 std::wstring NumberText(DWORD value);
 

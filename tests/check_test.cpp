@@ -1,12 +1,17 @@
 // The inspector on the simulated machine: complete and incomplete backups, differences between the
 // two workspaces, the restore preview, unsafe links, bad input, and that it changes nothing.
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <map>
+#include <set>
 #include <string>
 
 #include "app/command.h"
 #include "check/check.h"
 #include "check/hive_check.h"
+#include "check/json_text.h"
+#include "check/restore_replay.h"
 #include "check/settings_scan.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
@@ -360,4 +365,77 @@ TEST_F(InspectorTest, ARunInProgressIsNamedWithExitThree) {
     EXPECT_EQ(result.output, L"a Movendo.exe run is in progress; check again when it has ended\n");
     CloseHandle(lock);
     EXPECT_EQ(Check().exitCode, kCheckConsistent) << "the lock is gone with the run";
+}
+
+// ---- /confirm: the machine after /set against the plan saved before it -------------------------
+
+namespace {
+
+// "item what: why" of each planned item that did not land.
+std::set<std::string> NotRestored(const CheckResult& result) {
+    std::set<std::string> named;
+    Json verdict = Json::parse(result.output);
+    for (const auto& failure : verdict.at("confirm").at("failures")) {
+        named.insert(failure.at("item").get<std::string>() + " " + failure.at("what").get<std::string>() + ": " +
+                     failure.at("why").get<std::string>());
+    }
+    return named;
+}
+
+}  // namespace
+
+TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", L"\u9332\u753b-\u00e9");
+    RunCommand(L"/get");
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    files().WriteFile(kSuite + L"\\HDD.dat", "rebuilt by the suite");
+    CheckResult preview = Check({L"/preview", L"/json"});
+    ASSERT_EQ(preview.exitCode, kCheckConsistent) << preview.output;
+    Json plan = Json::parse(preview.output).at("plan");
+    std::map<std::string, Json> values;
+    for (const auto& value : plan.at("values")) values[value.at("name").get<std::string>()] = value;
+    EXPECT_EQ(values.count("MainVersion"), 0u) << "never written back";
+    EXPECT_EQ(values.at("LiveServerNo").at("type"), "REG_DWORD");
+    EXPECT_EQ(values.at("LiveServerUUID").at("data"), "\xe9\x8c\xb2\xe7\x94\xbb-\xc3\xa9") << "UTF-8 in the document";
+    EXPECT_EQ(plan.at("keys").size(), 7u);
+    files().WriteFile(L"D:\\plan.json", Utf8(preview.output));
+    RunCommand(L"/set");
+
+    CheckResult result = Check({L"/confirm", L"D:\\plan.json", L"/json"});
+    EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
+    EXPECT_EQ(NotRestored(result), std::set<std::string>());
+    EXPECT_EQ(Json::parse(result.output).at("confirm").at("notCompared"), 7) << "the seven keys exist, content not compared";
+
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
+    auto& mainApp = machine->registry().Find(HKEY_LOCAL_MACHINE, kMainApp)->values;
+    mainApp.erase(std::remove_if(mainApp.begin(), mainApp.end(), [](const sim::RegValue& v) { return v.name == L"ZipCode"; }));
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Rondisc\\Backup");
+    files().WriteFile(L"C:\\MvdMng.ini", "edited after the restore");
+    files().Remove(L"C:\\Users\\user\\AppData\\Local\\Tamrix\\Parlunet\\FilterData.xml");
+    files().Remove(L"D:\\Rec\\Mpeg");
+    files().WriteFile(kSuite + L"\\VideoFolder.dat", "back again");
+    auto before = State();
+    result = Check({L"/confirm", L"D:\\plan.json", L"/json"});
+    EXPECT_EQ(State(), before);
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    const std::string mainAppSection = "value [HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp] ";
+    std::set<std::string> named = NotRestored(result);
+    EXPECT_EQ(named.erase(mainAppSection + "ZipCode: missing value"), 1u);
+    EXPECT_EQ(named.erase("key HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Rondisc\\Backup: missing key"), 1u);
+    EXPECT_EQ(named.erase("file C:\\Users\\user\\AppData\\Local\\Tamrix\\Parlunet\\FilterData.xml: missing"), 1u);
+    EXPECT_EQ(named.erase("folder D:\\Rec\\Mpeg (MpegFileSavePath): missing"), 1u);
+    EXPECT_EQ(named.erase("deleted C:\\ProgramData\\Tamrix\\Mirovane\\VideoFolder.dat: still there"), 1u);
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(named.begin()->rfind("file C:\\MvdMng.ini: differs (24 bytes, planned ", 0), 0u) << *named.begin();
+    EXPECT_EQ(named.rbegin()->rfind(mainAppSection + "LiveServerNo: differs (now REG_DWORD \"4242\", planned REG_DWORD \"", 0), 0u);
+
+    files().WriteFile(L"D:\\garbage.json", "{\"plan\": [1, 2");
+    files().WriteFile(L"D:\\other.json", Utf8(Check({L"/json"}).output));
+    plan["version"] = 2;
+    files().WriteFile(L"D:\\later.json", Json{{"plan", plan}}.dump());
+    for (auto file : {L"D:\\none.json", L"D:\\garbage.json", L"D:\\other.json", L"D:\\later.json"}) {
+        EXPECT_EQ(Check({L"/confirm", file}).exitCode, kCheckFailed) << file;
+    }
+    EXPECT_EQ(Check({L"/confirm"}).exitCode, kCheckFailed) << "no plan named";
 }

@@ -111,3 +111,9 @@ int sprintf_s(char* buffer, size_t size, const char* format, ...) __attribute__(
 int swprintf_s(wchar_t* buffer, size_t size, const wchar_t* format, ...);
 errno_t _itow_s(int value, wchar_t* buffer, size_t size, int radix);
 int _wcsicmp(const wchar_t* a, const wchar_t* b);
+
+// UTF-8 conversions of the code page CP_UTF8 (sim_utf8.cpp).
+#define CP_UTF8 65001
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, char* narrow, int narrowBytes,
+                        const char* defaultChar, BOOL* usedDefault);
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* narrow, int narrowBytes, LPWSTR wide, int wideCount);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The whole job on the real platform: a stand-in installation backed up by "/get", wiped and
-# reinstalled, checked by MovendoCheck, and written back by "/set". Every value is read back in
-# the 32-bit registry view, every data file and C:\MvdMng.ini compared. Wine's RegRestoreKeyW is
-# a stub, so the seven key snapshots are checked as hive files written at backup, not as keys
-# restored.
+# reinstalled, checked by MovendoCheck, and written back by "/set", with the restore plan of
+# "/preview /json" saved on D: before and held against the machine by "/confirm" after. Every value
+# is read back in the 32-bit registry view, every data file and C:\MvdMng.ini compared. Wine's
+# RegRestoreKeyW is a stub, so the seven key snapshots are checked as hive files written at
+# backup, not as keys restored, and /confirm notes them as not compared.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/suite/roundtrip_lib.sh"
 
@@ -22,10 +23,13 @@ case_roundtrip() {
 
     suite reinstall || rig_die "movsuite reinstall failed: $(cat "$RIG_RUN/suite.out")"
     rc=0
-    check /preview || rc=$?
+    check /preview /json || rc=$?
     expect_eq "$rc" 0 "MovendoCheck /preview after the reinstall"
-    expect_match "$(cat "$RIG_RUN/check.out")" 'PrefectCode: different \(now "0"' "the preview names the value the reinstall reset"
-    expect_match "$(cat "$RIG_RUN/check.out")" 'file C:\\MvdMng.ini: create' "the preview names C:\\MvdMng.ini"
+    cp "$RIG_RUN/check.out" "$drive/plan.json"
+    expect_eq "$(plan_get '[v["live"] for v in d["preview"]["values"] if v["name"] == "PrefectCode"]')" "['0']" \
+        "the preview names the value the reinstall reset"
+    expect_eq "$(plan_get '[f["outcome"] for f in d["preview"]["files"] if f["path"] == "C:\\MvdMng.ini"]')" "['create']" \
+        "the preview names C:\\MvdMng.ini"
 
     movendo /set
     rc=0
@@ -35,6 +39,27 @@ case_roundtrip() {
     expect_match "$(tail -n1 "$RIG_RUN/suite.out")" '^restored ([0-9]+) of \1, differing 0' "report's final line"
     expect_eq "$(rig_workspaces)" '' "both workspaces deleted"
     for name in Mpeg TimeShift Auto; do expect_dir "$drive/Rec/$name" "recording folder D:\\Rec\\$name made"; done
+
+    # RegRestoreKeyW restores nothing under Wine: the seven keys exist and are noted as not compared.
+    rc=0
+    check /confirm 'D:\plan.json' || rc=$?
+    expect_eq "$rc" 0 "MovendoCheck /confirm after /set: every planned item landed"
+    expect_match "$(tail -n1 "$RIG_RUN/check.out")" '^Summary: restored ([0-9]+) of \1, differing 0, not compared 7 \(exit 0\)' \
+        "/confirm's summary"
+    helper regset32 'HKLM\SOFTWARE\Tamrix\Mirovane\MainApp' LiveServerNo dword 4242 >/dev/null || rig_die "cannot change a value"
+    rc=0
+    check /confirm 'D:\plan.json' /json || rc=$?
+    expect_eq "$rc" 1 "MovendoCheck /confirm after one value changed"
+    expect_eq "$(plan_get '" | ".join(f["item"] + " " + f["what"] + ": " + f["why"].split(",")[0] for f in d["confirm"]["failures"])')" \
+        "value [HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp] LiveServerNo: differs (now REG_DWORD \"4242\"" \
+        "/confirm names the changed value alone"
+}
+
+# plan_get EXPRESSION: a Python expression over the JSON document "d" of check.out.
+plan_get() {
+    python3 -c 'import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+print(eval(sys.argv[2]))' "$RIG_RUN/check.out" "$1"
 }
 
 # A second "/set" finds no workspace and changes nothing.
