@@ -14,6 +14,3 @@ public:
 };
 
 extern CMovendoApp theApp;
-
-// The name of the mutex that keeps runs of the program one at a time on a machine.
-extern LPCWSTR const kRunMutexName;

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/movendo_app.h"
+#include "base/run_lock.h"
 #include "check/check_render.h"
 #include "platform/handles.h"
 #include "check/restore_losses.h"
@@ -84,11 +84,6 @@ CheckResult RunConfirm(const std::wstring& plan, bool json) {
 
 }  // namespace
 
-bool RunInProgress() {
-    KernelHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, kRunMutexName));
-    return lock.Valid() || GetLastError() == ERROR_ACCESS_DENIED;
-}
-
 CheckResult RunCheck(const CheckOptions& options) {
     CheckResult result;
     if (options.help || !options.unknown.empty()) {
@@ -96,7 +91,7 @@ CheckResult RunCheck(const CheckOptions& options) {
         result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
         return result;
     }
-    if (RunInProgress()) {
+    if (RunLockHeld()) {
         result.output = L"a Movendo.exe run is in progress; check again when it has ended\n";
         result.exitCode = kCheckFailed;
         return result;

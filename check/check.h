@@ -34,6 +34,4 @@ struct CheckResult {
 };
 
 CheckResult RunCheck(const CheckOptions& options);
-// True while a Movendo.exe run holds the run lock (or the lock exists but cannot be opened).
-bool RunInProgress();
 std::wstring CheckUsage();

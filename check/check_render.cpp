@@ -32,6 +32,7 @@ void RenderWorkspaceText(const WorkspaceReport& ws, std::wstring& out) {
     }
     out += ws.path + L" (" + KindName(ws.kind) + L")\n";
     if (ws.kind == EntryKind::Folder) {
+        out += std::wstring(L"  permissions: ") + TrustName(ws.trust) + L"\n";
         const SettingsScan& settings = ws.settings;
         out += L"  settings file Movendo.ini: " + std::wstring(EncodingName(settings.encoding));
         if (settings.encoding != SettingsEncoding::Missing) {
@@ -114,6 +115,7 @@ Json WorkspaceJson(const WorkspaceReport& ws) {
     json["found"] = ws.Found();
     json["path"] = Utf8(ws.path);
     json["kind"] = Utf8(KindName(ws.kind));
+    if (ws.IsFolder()) json["trust"] = Utf8(TrustName(ws.trust));
     json["settings"] = {{"encoding", Utf8(EncodingName(ws.settings.encoding))}, {"bytes", ws.settings.bytes}, {"records", ws.settings.records}};
     Json& rows = json["rows"] = Json::array();
     for (const auto& row : ws.catalogue.rows) {

@@ -16,7 +16,7 @@ std::vector<ReplayedWrite> MergedWrites(const WorkspaceReport& primary, const Wo
     std::vector<ReplayedWrite> merged;
     std::map<std::wstring, size_t> index;
     for (const WorkspaceReport* report : {&primary, &second}) {
-        if (report->kind != EntryKind::Folder) continue;
+        if (!report->UsedByRestore()) continue;
         for (auto& write : InRestoreOrder(report->records)) {
             std::wstring key = UpperCase(SectionOf(write.root, write.subKey.c_str()) + L"|" + write.name);
             auto it = index.find(key);
@@ -79,7 +79,7 @@ void AddUnrestoredValues(const WorkspaceReport& primary, const WorkspaceReport& 
             change.name = name;
             change.outcome = ValueOutcome::NotRestored;
             for (const WorkspaceReport* report : {&primary, &second}) {
-                if (report->IsFolder()) ReadRestoredRecord(report->settingsFile, row.root, row.subKey, name, row.kind == RowKind::String, change.saved);
+                if (report->UsedByRestore()) ReadRestoredRecord(report->settingsFile, row.root, row.subKey, name, row.kind == RowKind::String, change.saved);
             }
             LiveValue live = ReadLiveValue(row.root, row.subKey, name);
             change.live = live.state == LiveState::Present ? live.AsText() : std::wstring();
@@ -89,7 +89,7 @@ void AddUnrestoredValues(const WorkspaceReport& primary, const WorkspaceReport& 
 }
 
 bool HiveIn(const WorkspaceReport& report, size_t row) {
-    return report.kind == EntryKind::Folder && report.catalogue.hives.size() > row && report.catalogue.hives[row].Present();
+    return report.UsedByRestore() && report.catalogue.hives.size() > row && report.catalogue.hives[row].Present();
 }
 
 void AddSnapshots(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview) {
@@ -122,7 +122,7 @@ KeyPresence KeyAtSnapshotLoad(size_t snapshot, const std::vector<const Workspace
     KeyPresence live = ProbeSnapshotKey(snapshotKey);
     if (live != KeyPresence::Missing) return live;
     for (size_t r = 0; r < runs.size(); ++r) {
-        if (!runs[r]->IsFolder()) continue;
+        if (!runs[r]->UsedByRestore()) continue;
         // The last run counts only the rows it writes before its snapshots.
         for (size_t i = 0; i < kRestoreOrderCount; ++i) {
             const CatalogueRow& row = CatalogueRowByLabel(kRestoreOrder[i]);

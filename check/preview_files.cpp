@@ -111,7 +111,7 @@ struct SavePathState {
 };
 
 void ApplyRun(const WorkspaceReport& ws, std::vector<SavePathState>& state) {
-    if (ws.kind != EntryKind::Folder) return;
+    if (!ws.UsedByRestore()) return;
     for (const auto& write : InRestoreOrder(ws.records)) {
         for (size_t i = 0; i < kSavePathValueCount; ++i) {
             const SavePathValue& value = kSavePathValues[i];
@@ -136,7 +136,7 @@ FolderOutcome PlanFolder(std::wstring path) {
 void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second, PreviewReport& preview) {
     std::map<std::wstring, FileChange> plan;
     for (const WorkspaceReport* ws : {&primary, &second}) {
-        if (ws->kind == EntryKind::Folder) PlanWorkspaceFiles(*ws, plan, preview);
+        if (ws->UsedByRestore()) PlanWorkspaceFiles(*ws, plan, preview);
     }
     for (const auto& entry : plan) preview.files.push_back(entry.second);
     PathBuffer suiteRoot;
@@ -148,7 +148,7 @@ void AddDataFiles(const WorkspaceReport& primary, const WorkspaceReport& second,
         }
     }
     for (const WorkspaceReport* ws : {&primary, &second}) {
-        if (!ws->Found()) continue;
+        if (!ws->Found() || (ws->IsFolder() && !ws->UsedByRestore())) continue;  // an untrusted one stays
         preview.deletedPaths.push_back(ws->path);
         preview.deletions.push_back(ws->path + L" (the workspace, with everything in it)");
     }
@@ -163,7 +163,7 @@ void AddSavePathFolders(const WorkspaceReport& primary, const WorkspaceReport& s
     }
     std::map<std::wstring, bool> seen;
     for (const WorkspaceReport* ws : {&primary, &second}) {
-        if (ws->kind != EntryKind::Folder) continue;
+        if (!ws->UsedByRestore()) continue;
         ApplyRun(*ws, state);
         for (size_t i = 0; i < kSavePathValueCount; ++i) {
             if (!state[i].present || seen[UpperCase(state[i].path)]) continue;

@@ -45,7 +45,7 @@ std::vector<std::wstring> FindRestoreLosses(const WorkspaceReport& primary, cons
             losses.push_back(std::wstring(ws->name) + L": " + unsafe +
                              L": /set does not carry it: replace it by a real folder or file and run Movendo.exe /get again first");
         }
-        if (!ws->IsFolder()) continue;
+        if (!ws->UsedByRestore()) continue;
         AddHiveLosses(*ws, runs, losses);
         AddSettingsLoss(*ws, losses);
     }

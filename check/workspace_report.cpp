@@ -88,6 +88,34 @@ void InspectContents(WorkspaceReport& report) {
 
 }  // namespace
 
+LPCWSTR TrustName(WorkspaceTrust trust) {
+    switch (trust) {
+    case WorkspaceTrust::Trusted: return L"only administrators can change it";
+    case WorkspaceTrust::OthersCanWrite: return L"others can change it";
+    case WorkspaceTrust::ForeignOwner: return L"its owner is someone else";
+    case WorkspaceTrust::NoPermissions: return L"its drive keeps no permissions (FAT, exFAT): anyone can change it";
+    case WorkspaceTrust::Unreadable: return L"its permissions cannot be read";
+    }
+    return L"?";
+}
+
+namespace {
+
+// A workspace that /set will not use, with what the technician does about it.
+void NoteTrust(WorkspaceReport& report) {
+    report.trust = JudgeWorkspaceTrust(report.path.c_str());
+    if (MayUseWorkspace(report.trust)) return;
+    std::wstring what = report.trust == WorkspaceTrust::OthersCanWrite
+                            ? L"; Movendo.exe /get secures it before it writes again"
+                            : L"";
+    report.problems.push_back(std::wstring(L"the workspace: ") + TrustName(report.trust) + L", so /set will neither read nor delete it" +
+                              what + L"; as an administrator, check what it holds, then give it the protected permissions (icacls " +
+                              report.path + L" /setowner *S-1-5-32-544 /T, then icacls " + report.path +
+                              L" /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F /T) or delete it");
+}
+
+}  // namespace
+
 // The workspace is located by the program's own rule, which also names its settings file.
 WorkspaceReport InspectWorkspace(Workspace which) {
     WorkspaceReport report;
@@ -102,7 +130,10 @@ WorkspaceReport InspectWorkspace(Workspace which) {
     case EntryKind::Missing: report.path.clear(); break;
     case EntryKind::File: report.problems.push_back(L"the workspace is a plain file, not a folder"); break;
     case EntryKind::Link: report.unsafe.push_back(report.path + L" is a link, not a folder: a restore would not use it safely"); break;
-    case EntryKind::Folder: InspectContents(report); break;
+    case EntryKind::Folder:
+        NoteTrust(report);
+        InspectContents(report);
+        break;
     }
     return report;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/environment.h"
+#include "base/trust.h"
 #include "check/catalogue_check.h"
 #include "check/restore_replay.h"
 #include "check/settings_scan.h"
@@ -15,6 +16,7 @@ struct WorkspaceReport {
     std::wstring name;       // "mvtemp" or "mvtempbk"
     std::wstring path;       // empty when no drive holds it
     EntryKind kind = EntryKind::Missing;
+    WorkspaceTrust trust = WorkspaceTrust::Unreadable;  // the program's own verdict on a folder
     std::wstring settingsFile;  // the path the program reads its records from
     SettingsScan settings;
     ReplayedRows records;  // what a restore reads from the settings file, per catalogue row
@@ -29,7 +31,12 @@ struct WorkspaceReport {
 
     bool Found() const { return !path.empty(); }
     bool IsFolder() const { return kind == EntryKind::Folder; }
+    // A folder that /set reads, restores from and deletes: one the trust rule lets it use.
+    bool UsedByRestore() const { return IsFolder() && MayUseWorkspace(trust); }
 };
+
+// What a verdict of the trust rule means for the technician.
+LPCWSTR TrustName(WorkspaceTrust trust);
 
 // Finds the workspace by the same drive rule as the program and inspects it.
 WorkspaceReport InspectWorkspace(Workspace which);

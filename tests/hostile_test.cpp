@@ -7,6 +7,7 @@
 
 #include "app/command.h"
 #include "app/movendo_app.h"
+#include "base/run_lock.h"
 #include "installation.h"
 #include "platform/sim/processes.h"
 #include "platform/sim/registry.h"

@@ -3,7 +3,10 @@
 // foreign one, and a lock name that another user took first stops no run.
 #include "app/command.h"
 #include "app/movendo_app.h"
+#include "base/run_lock.h"
 #include "base/trust.h"
+#include "check/check.h"
+#include "check/json_text.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
 #include "platform/sim/security.h"
@@ -59,6 +62,12 @@ TEST_F(TrustTest, SetNeitherReadsNorDeletesAnUntrustedWorkspace) {
     machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", L"D:\\Made");
     auto registryBefore = machine->registry().Listing();
     auto filesBefore = files().Listing(L"C:\\"), workspacesBefore = files().Listing(L"D:\\");
+    Json check = Json::parse(RunCheck(ParseCheckArguments({L"/preview", L"/json"})).output);
+    EXPECT_EQ(check.at("exitCode"), kCheckIssues);
+    EXPECT_NE(check.at("workspaces").at("mvtemp").at("problems").dump().find("/set will neither read nor delete it"), std::string::npos);
+    EXPECT_EQ(check.at("workspaces").at("mvtemp").at("trust"), "its owner is someone else");
+    EXPECT_EQ(check.at("workspaces").at("mvtempbk").at("trust"), "others can change it");
+    EXPECT_TRUE(check.at("plan").at("values").empty() && check.at("plan").at("files").empty()) << "MovendoCheck plans what /set does";
     machine->ClearCalls();
     RunCommand(L"/set");
     EXPECT_EQ(machine->registry().Listing(), registryBefore);
@@ -109,6 +118,7 @@ TEST_F(TrustTest, ALockNameThatAnotherUserTookFirstStopsNoRun) {
     app.m_lpCmdLine = L"/get";
     app.InitInstance();
     EXPECT_TRUE(files().IsFolder(L"D:\\mvtemp"));
+    EXPECT_FALSE(RunLockHeld()) << "nor does MovendoCheck take it for a run in progress";
     CloseHandle(squatter);
     EXPECT_TRUE(machine->localMemory.empty());
 }
