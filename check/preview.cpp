@@ -163,6 +163,7 @@ LPCWSTR OutcomeName(FolderOutcome outcome) {
     case FolderOutcome::Exists: return L"exists already";
     case FolderOutcome::ParentMissing: return L"not created (parent missing)";
     case FolderOutcome::NoPath: return L"no path set";
+    case FolderOutcome::NotLocal: return L"not created (not a path on a fixed or removable drive)";
     }
     return L"?";
 }

@@ -30,7 +30,7 @@ struct FileChange {
     uint64_t size = 0;
 };
 
-enum class FolderOutcome { Create, Exists, ParentMissing, NoPath };
+enum class FolderOutcome { Create, Exists, ParentMissing, NoPath, NotLocal };
 
 struct FolderChange {
     std::wstring valueName;

@@ -127,6 +127,7 @@ void ApplyRun(const WorkspaceReport& ws, std::vector<SavePathState>& state) {
 FolderOutcome PlanFolder(std::wstring path) {
     while (path.size() > 3 && path.back() == L'\\') path.pop_back();
     if (path.empty()) return FolderOutcome::NoPath;
+    if (!IsLocalDrivePath(path.c_str())) return FolderOutcome::NotLocal;
     if (KindOfEntry(path) != EntryKind::Missing) return FolderOutcome::Exists;
     return FolderExists(ParentOf(path)) ? FolderOutcome::Create : FolderOutcome::ParentMissing;
 }

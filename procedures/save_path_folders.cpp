@@ -13,9 +13,6 @@ const SavePathValue kSavePathValues[] = {
 };
 const size_t kSavePathValueCount = sizeof kSavePathValues / sizeof kSavePathValues[0];
 
-namespace {
-
-// A save path names a folder only when it is absolute on a fixed or removable drive (X:\...).
 // A share's path would make the elevated program contact that host, a device or long path
 // (\\?\..., \\.\...) reaches past the drives, and a relative one lands below the current folder.
 bool IsLocalDrivePath(LPCWSTR path) {
@@ -25,6 +22,8 @@ bool IsLocalDrivePath(LPCWSTR path) {
     UINT type = GetDriveTypeW(root);
     return type == DRIVE_FIXED || type == DRIVE_REMOVABLE;
 }
+
+namespace {
 
 // Reads one path value of any type, writes its trace line and creates its folder. A value whose
 // data hold no terminator within the buffer names no path and is passed over.

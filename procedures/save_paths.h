@@ -14,3 +14,6 @@ struct SavePathValue {
 
 extern const SavePathValue kSavePathValues[];
 extern const size_t kSavePathValueCount;
+
+// A save path names a folder only when it is absolute on a fixed or removable drive (X:\...).
+bool IsLocalDrivePath(LPCWSTR path);
