@@ -1,6 +1,7 @@
 // The workspace trust rule, and the securing of a workspace that others could write.
 #include "base/trust.h"
 
+#include "base/folder_walk.h"
 #include "base/links.h"
 #include "base/path_buffer.h"
 #include "platform/handles.h"
@@ -64,15 +65,9 @@ WorkspaceTrust JudgeHandle(HANDLE entry) {
 void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor);
 
 void SecureFolderContents(LPCWSTR folder, PSECURITY_DESCRIPTOR descriptor) {
-    PathBuffer pattern, path;
-    if (!FormatPath(pattern, L"%ls\\*", folder)) return;
-    WIN32_FIND_DATAW entry;
-    FindHandle search(FindFirstFileW(pattern, &entry));
-    if (!search.Valid()) return;
-    do {
-        if (IsDotEntry(entry.cFileName) || IsLinkEntry(entry)) continue;
-        if (FormatPath(path, L"%ls\\%ls", folder, entry.cFileName)) SecureEntry(path, descriptor);
-    } while (FindNextFileW(search.Get(), &entry));
+    ForEachFolderEntry(folder, [descriptor](const WIN32_FIND_DATAW& entry, LPCWSTR path) {
+        if (!IsLinkEntry(entry)) SecureEntry(path, descriptor);
+    });
 }
 
 // The entry is held open (with a right that sharing counts, others not allowed to rename or

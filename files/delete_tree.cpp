@@ -7,6 +7,7 @@
 // file. An entry that cannot be opened or deleted stays, and so does every folder above it, as
 // does an entry whose path would not fit a path buffer.
 #include "base/environment.h"
+#include "base/folder_walk.h"
 #include "base/links.h"
 #include "base/path_buffer.h"
 #include "files/delete_tree.h"
@@ -86,16 +87,9 @@ namespace {
 
 // Deletes what a folder holds; its search is closed before the folder itself is removed.
 void DeleteFolderContents(LPCWSTR folder) {
-    PathBuffer pattern, path;
-    if (!FormatPath(pattern, L"%ls\\*", folder)) return;
-    WIN32_FIND_DATAW entry;
-    FindHandle search(FindFirstFileW(pattern, &entry));
-    if (!search.Valid()) return;
-    do {
-        bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder && IsDotEntry(entry.cFileName)) continue;
-        if (FormatPath(path, L"%ls\\%ls", folder, entry.cFileName)) DeleteJudged(path, IsLinkEntry(entry), isFolder);
-    } while (FindNextFileW(search.Get(), &entry));
+    ForEachFolderEntry(folder, [](const WIN32_FIND_DATAW& entry, LPCWSTR path) {
+        DeleteJudged(path, IsLinkEntry(entry), IsFolderEntry(entry));
+    });
 }
 
 }  // namespace
