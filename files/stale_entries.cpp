@@ -59,7 +59,7 @@ void ForEachStaleEntry(LPCWSTR systemRoot, LPCWSTR workspaceRoot, const NameFilt
 
 void PruneWorkspaceCopy(LPCWSTR systemRoot, LPCWSTR workspaceRoot, const NameFilter& filter) {
     ForEachStaleEntry(systemRoot, workspaceRoot, filter,
-                      [](const StaleEntry& stale) { RemoveEntry(stale.path, stale.isFolder, stale.isLink); });
+                      [](const StaleEntry& stale) { DeleteJudged(stale.path, stale.isLink, stale.isFolder); });
 }
 
 void ForEachPartFile(LPCWSTR folder, const std::function<void(LPCWSTR)>& visit) {
@@ -74,7 +74,5 @@ void ForEachPartFile(LPCWSTR folder, const std::function<void(LPCWSTR)>& visit) 
 }
 
 void RemovePartFiles(LPCWSTR folder) {
-    ForEachPartFile(folder, [](LPCWSTR path) { RemoveEntry(path, false, false); });
+    ForEachPartFile(folder, [](LPCWSTR path) { DeleteJudged(path, false, false); });
 }
-
-void RemoveEntry(LPCWSTR path, bool isFolder, bool isLink) { DeleteJudged(path, isLink, isFolder); }

@@ -32,7 +32,8 @@ struct StaleEntry {
 void ForEachStaleEntry(LPCWSTR systemRoot, LPCWSTR workspaceRoot, const NameFilter& filter,
                        const std::function<void(const StaleEntry&)>& visit);
 
-// Removes the stale entries of a set's workspace copy; a link is removed as a link.
+// Removes the stale entries of a set's workspace copy, each judged again by a handle on it
+// (DeleteJudged): a link is removed as a link, a read-only file once that attribute is cleared.
 void PruneWorkspaceCopy(LPCWSTR systemRoot, LPCWSTR workspaceRoot, const NameFilter& filter);
 
 // Calls visit(path) for every part file (a name ending in ".mvpart") in the tree below the folder,
@@ -41,6 +42,3 @@ void ForEachPartFile(LPCWSTR folder, const std::function<void(LPCWSTR)>& visit);
 
 // Removes the part files of the tree, a read-only one after clearing that attribute.
 void RemovePartFiles(LPCWSTR folder);
-
-// Removes one entry: a file (read-only or not), a link as a link, or a folder with its contents.
-void RemoveEntry(LPCWSTR path, bool isFolder, bool isLink);

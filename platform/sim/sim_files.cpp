@@ -299,20 +299,12 @@ BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass
     return Fail(ERROR_INVALID_PARAMETER, FALSE);
 }
 
-// Only the flags and the file system's name are modelled: NTFS keeps permissions, FAT does not.
-BOOL GetVolumeInformationW(LPCWSTR root, LPWSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
-                           LPDWORD maxComponentLength, LPDWORD fileSystemFlags, LPWSTR fileSystemName,
-                           DWORD fileSystemNameSize) {
+// Only the flags are modelled (the program asks for nothing else): NTFS keeps permissions, FAT does not.
+BOOL GetVolumeInformationW(LPCWSTR root, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD fileSystemFlags, LPWSTR, DWORD) {
     Machine& machine = Machine::Current();
     if (root == nullptr || GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR || std::wcslen(root) != 3) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     const sim::Drive& drive = machine.drives()[root[0]];
     if (!drive.hasMedium) return Fail(ERROR_NOT_READY, FALSE);
-    const wchar_t* name = drive.keepsPermissions ? L"NTFS" : L"FAT32";
-    if (fileSystemName && fileSystemNameSize <= std::wcslen(name)) return Fail(ERROR_BAD_LENGTH, FALSE);
-    if (fileSystemName) std::wcscpy(fileSystemName, name);
-    if (volumeName && volumeNameSize) volumeName[0] = 0;
-    if (serialNumber) *serialNumber = 0x1234ABCD;
-    if (maxComponentLength) *maxComponentLength = 255;
     if (fileSystemFlags) *fileSystemFlags = drive.keepsPermissions ? FILE_PERSISTENT_ACLS | 0x3 : 0x2;
     machine.lastError = ERROR_SUCCESS;
     return TRUE;

@@ -1,9 +1,7 @@
 // WideCharToMultiByte and MultiByteToWideChar for CP_UTF8, as Windows does them: wide text is
 // UTF-16 (a unit above U+FFFF, which only the host's wide characters hold, counts as its code
-// point); an unpaired surrogate or a malformed byte becomes U+FFFD; a count of -1 takes the
-// terminator too; a null output asks for the size; too small an output fails.
-#include <cstring>
-#include <cwchar>
+// point); an unpaired surrogate or a malformed byte becomes U+FFFD; a null output asks for the
+// size; too small an output fails. Only explicit counts are modelled, as the inspector passes them.
 #include <string>
 
 #include "platform/platform.h"
@@ -45,17 +43,16 @@ int Deliver(const std::basic_string<Char>& text, Char* out, int capacity) {
 }
 
 bool Accepted(UINT codePage, const void* input, int count, int capacity) {
-    if (codePage == CP_UTF8 && input != nullptr && count != 0 && count >= -1 && capacity >= 0) return true;
+    if (codePage == CP_UTF8 && input != nullptr && count > 0 && capacity >= 0) return true;
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
 }
 
 }  // namespace
 
-int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int count, char* narrow, int capacity, const char*, BOOL* usedDefault) {
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int count, char* narrow, int capacity, const char*, BOOL*) {
     if (!Accepted(codePage, wide, count, capacity)) return 0;
-    if (usedDefault) *usedDefault = FALSE;
-    size_t units = count == -1 ? wcslen(wide) + 1 : static_cast<size_t>(count);
+    size_t units = static_cast<size_t>(count);
     std::string out;
     for (size_t i = 0; i < units; ++i) {
         char32_t unit = static_cast<char32_t>(wide[i]), next = i + 1 < units ? static_cast<char32_t>(wide[i + 1]) : 0;
@@ -68,7 +65,7 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int count, char* nar
 
 int MultiByteToWideChar(UINT codePage, DWORD, const char* narrow, int count, LPWSTR wide, int capacity) {
     if (!Accepted(codePage, narrow, count, capacity)) return 0;
-    size_t bytes = count == -1 ? strlen(narrow) + 1 : static_cast<size_t>(count);
+    size_t bytes = static_cast<size_t>(count);
     std::wstring out;
     for (size_t i = 0; i < bytes;) {
         char32_t cp = NextPoint(reinterpret_cast<const unsigned char*>(narrow), bytes, i);
