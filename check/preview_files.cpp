@@ -49,19 +49,18 @@ FileChange PlanFile(const std::wstring& from, const std::wstring& to, bool lands
 // looked into, so that the files which cannot land are named too.
 class RestorePlan : public MirrorVisitor {
 public:
-    explicit RestorePlan(std::map<std::wstring, FileChange>& plan) : plan_(plan) {}
-    bool EnterLevel(LPCWSTR, LPCWSTR destination) override {
-        bool lands = false;
-        switch (KindOfEntry(destination)) {
-        case EntryKind::Folder: lands = true; break;
-        case EntryKind::Missing: lands = FolderExists(ParentOf(destination)) || made_.count(UpperCase(ParentOf(destination))); break;
-        case EntryKind::File:
-        case EntryKind::Link: break;
-        }
-        if (lands) made_.insert(UpperCase(destination));
-        return true;
+    RestorePlan(std::map<std::wstring, FileChange>& plan, LPCWSTR root) : plan_(plan) {
+        EntryKind kind = KindOfEntry(root);
+        if (kind == EntryKind::Folder || (kind == EntryKind::Missing && FolderExists(ParentOf(root)))) made_.insert(UpperCase(root));
     }
-    void File(LPCWSTR from, LPCWSTR to) override { Add(PlanFile(from, to, made_.count(UpperCase(ParentOf(to))) != 0)); }
+    bool PrepareFolder(const HeldFolder*, const WIN32_FIND_DATAW* existing, LPCWSTR, LPCWSTR path) override {
+        if (existing == nullptr && made_.count(UpperCase(ParentOf(path)))) made_.insert(UpperCase(path));
+        return false;
+    }
+    void File(const MirrorFile& file) override {
+        bool lands = file.destination ? CopyLands(file.copy.verdict) : made_.count(UpperCase(ParentOf(file.to))) != 0;
+        Add(PlanFile(file.from, file.to, lands));
+    }
     void Skipped(LPCWSTR path, MirrorSkip why) override {
         if (why != MirrorSkip::Link) Add(PlanFile(path, path, false));
     }
@@ -89,7 +88,7 @@ void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileCh
             }
             continue;
         }
-        RestorePlan walk(plan);
+        RestorePlan walk(plan, systemRoot);
         WalkMirror(workspaceRoot, systemRoot, L"", set.filter, walk);
         if (walk.notRestored) {
             preview.fileLosses.push_back(ws.name + L": " + std::to_wstring(walk.notRestored) + L" files of " + set.workspaceFolder +

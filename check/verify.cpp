@@ -192,12 +192,18 @@ void CompareCopy(LPCWSTR from, LPCWSTR to, const WorkspaceReport& ws, VerifyRepo
 class CopyComparison : public MirrorVisitor {
 public:
     CopyComparison(const WorkspaceReport& ws, VerifyReport& out) : ws_(ws), out_(out) {}
-    bool EnterLevel(LPCWSTR, LPCWSTR destination) override { return !IsLink(destination); }
-    void File(LPCWSTR from, LPCWSTR to) override { CompareCopy(from, to, ws_, out_); }
+    void File(const MirrorFile& file) override {
+        if (file.copy.verdict == CopyVerdict::SourceHardLink) {
+            out_.gaps.push_back(ws_.name + L": " + file.from + L": not carried: a hard link");
+            return;
+        }
+        CompareCopy(file.from, file.to, ws_, out_);
+    }
     void Skipped(LPCWSTR path, MirrorSkip why) override {
-        LPCWSTR reason = why == MirrorSkip::Link ? L"a link, which a backup does not follow"
-                         : why == MirrorSkip::TooLong ? L"its path is too long to be copied"
-                                                      : L"its copy in the workspace is a link, which a backup does not copy over";
+        LPCWSTR reason = why == MirrorSkip::Link              ? L"a link, which a backup does not follow"
+                         : why == MirrorSkip::TooLong         ? L"its path is too long to be copied"
+                         : why == MirrorSkip::NameUnreachable ? L"a name ending in a dot or a blank, which no path can name"
+                                                              : L"a folder that cannot be opened";
         out_.gaps.push_back(ws_.name + L": " + path + L": " + reason);
     }
 

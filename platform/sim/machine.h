@@ -100,6 +100,19 @@ public:
     // a disk in a removable drive without a medium.
     UINT errorMode = 0;
     std::vector<std::wstring> systemBoxes;
+    // The file operations made while the backup or the restore privilege was enabled.
+    std::vector<std::wstring> privilegedFileOperations;
+    // Named mutexes that a thread owns: this process, or another one (a run under way elsewhere),
+    // and whether that owner ended without letting it go (WaitForSingleObject then answers
+    // WAIT_ABANDONED to the next that takes it).
+    struct MutexOwner {
+        bool otherProcess = false;
+        bool abandoned = false;
+    };
+    std::map<std::wstring, MutexOwner> mutexOwners;
+    // Control interface: a mutex of that name that another process made, with that owner's SID,
+    // and owns (or owned, when it ended without letting it go).
+    void HoldMutexElsewhere(const std::wstring& name, const std::wstring& ownerSid, bool abandoned = false);
     // Milliseconds since start; advanced by waits so that time-bounded loops can be tested.
     uint64_t clockMs = 0;
 
@@ -136,6 +149,10 @@ private:
     std::unique_ptr<Machine> machine_;
     Machine* previous_;
 };
+
+// Waits for a named mutex on behalf of this process: WAIT_OBJECT_0 (or WAIT_ABANDONED) when it
+// is, or becomes, this process's; WAIT_TIMEOUT, with the clock advanced, while another owns it.
+DWORD WaitForMutex(const std::wstring& name, DWORD milliseconds);
 
 // Sets the last error and returns the given result: the common tail of a failing operation.
 template <class R>

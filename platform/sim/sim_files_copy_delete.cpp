@@ -82,6 +82,7 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CopyFileW ") + from + L" -> " + to);
+    sim::NoteFileOperation(L"CopyFileW");
     machine.files().ApplySwap(from);
     machine.files().ApplySwap(to);
     sim::Lookup source = machine.files().Resolve(from, true);
@@ -99,6 +100,7 @@ BOOL DeleteFileW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"DeleteFileW ") + path);
+    sim::NoteFileOperation(L"DeleteFileW");
     auto& files = machine.files();
     files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, false);
@@ -120,7 +122,10 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"MoveFileExW ") + from + L" -> " + to);
+    sim::NoteFileOperation(L"MoveFileExW");
     auto& files = machine.files();
+    files.ApplySwap(from);
+    files.ApplySwap(to);
     sim::Lookup source = files.Resolve(from, false);
     if (source.error) return Fail(source.error, FALSE);
     if (!source.node) return Fail(MissingError(source), FALSE);
@@ -153,7 +158,9 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"RemoveDirectoryW ") + path);
+    sim::NoteFileOperation(L"RemoveDirectoryW");
     auto& files = machine.files();
+    files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
     if (!found.node) return Fail(MissingError(found), FALSE);

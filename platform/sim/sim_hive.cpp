@@ -210,7 +210,8 @@ LONG RegRestoreKeyW(HKEY key, LPCWSTR file, DWORD flags) {
     if (!found.node) return found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     if (found.node->IsFolder()) return ERROR_ACCESS_DENIED;
     if (found.node->inUse) return ERROR_SHARING_VIOLATION;
-    if (!machine.token().Enabled(SE_RESTORE_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
+    // "The calling process must have the SE_RESTORE_NAME and SE_BACKUP_NAME privileges" (RegRestoreKeyW).
+    if (!machine.token().Enabled(SE_RESTORE_NAME) || !machine.token().Enabled(SE_BACKUP_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
     sim::RegNode& target = *open.node;
     sim::RegNode loaded;
     loaded.root = target.root;

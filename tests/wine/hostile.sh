@@ -52,7 +52,7 @@ start_movendo() {
     STARTED_PID=$!
 }
 
-# Two "/get" started together: one runs, the other finds the run's mutex held and ends at once;
+# Two "/get" started together: one runs, the other finds the run's mutex owned and ends after a short wait;
 # both settings files hold the records that one "/get" alone writes.
 case_two_gets_started_together() {
     suite_installed
