@@ -1,3 +1,5 @@
+#include "base/whole_copy.h"
+#include "files/stale_entries.h"
 #include "files_fixture.h"
 
 class MirrorTest : public FilesTest {};
@@ -141,4 +143,62 @@ TEST_F(MirrorTest, PathsOf259CharactersAreCopiedLongerOnesSkippedWholeAndTheWalk
     EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{fits, L"z.txt"}));
     EXPECT_EQ(Calls(L"NtSetInformationFile " + kWorkspace + L"\\MV\\" + tooLong), 0u);
     EXPECT_EQ(machine->OpenHandles(), 0u);
+}
+
+TEST_F(MirrorTest, EntriesThatChangedKindAreCarriedByOneGetAndNeverReplacedBySet) {
+    files().WriteFile(kSuite + L"\\was-file\\now.txt", "a folder now");
+    files().WriteFile(kSuite + L"\\was-folder", "a file now");
+    files().WriteFile(kWorkspace + L"\\MV\\was-file", "the earlier file");
+    files().WriteFile(kWorkspace + L"\\MV\\was-folder\\old.txt", "the earlier folder");
+    env.CopySuiteDataToWorkspace(L"");
+    EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{L"was-file\\", L"was-file\\now.txt", L"was-folder"}));
+    files().Remove(kSuite);
+    files().WriteFile(kSuite + L"\\was-file", "installed");
+    files().WriteFile(kSuite + L"\\was-folder\\kept.txt", "installed");
+    env.CopySuiteDataFromWorkspace(L"");
+    EXPECT_EQ(Tree(kSuite), (Names{L"was-file", L"was-folder\\", L"was-folder\\kept.txt"}));
+    EXPECT_TRUE(env.m_bRestoreIncomplete) << "neither of them landed";
+}
+
+TEST_F(MirrorTest, ASecondGetKeepsCopiesThatListAlikeAndCopiesTheRest) {
+    files().WriteFile(kSuite + L"\\same.dat", "same");
+    files().WriteFile(kSuite + L"\\changed.dat", "one");
+    env.CopySuiteDataToWorkspace(L"");
+    files().WriteFile(kSuite + L"\\changed.dat", "two");
+    machine->ClearCalls();
+    env.CopySuiteDataToWorkspace(L"");
+    EXPECT_EQ(Calls(L"NtSetInformationFile "), 1u);
+    EXPECT_EQ(files().ReadFile(kWorkspace + L"\\MV\\changed.dat"), "two");
+}
+
+// Killed at any step, in either direction, a run leaves every file at its own name whole, the
+// earlier or the new one; at most part files stay, and the next pass removes them.
+TEST_F(MirrorTest, ARunKilledAtAnyStepLeavesNoTornFile) {
+    const std::string earlier(3000, 'e'), saved(5000, 's');
+    for (bool backup : {true, false}) {
+        for (int64_t step = 0;; ++step) {
+            files().Remove(kSuite);
+            files().Remove(kWorkspace);
+            for (auto name : {L"a.dat", L"Sub\\b.dat"}) {
+                files().WriteFile(kSuite + L"\\" + name, backup ? saved : earlier);
+                files().WriteFile(kWorkspace + L"\\MV\\" + name, backup ? earlier : saved);
+            }
+            files().WriteFile((backup ? kSuite : kWorkspace + L"\\MV") + L"\\Sub\\c.dat", saved);
+            machine->killed = false, machine->killAfter = step;
+            backup ? env.CopySuiteDataToWorkspace(L"") : env.CopySuiteDataFromWorkspace(L"");
+            bool ended = machine->killed;
+            machine->killAfter = -1, machine->killed = false;
+            for (const auto& root : {kSuite, kWorkspace + L"\\MV"}) {
+                for (const auto& name : Tree(root)) {
+                    std::string content = files().ReadFile(root + L"\\" + name);
+                    bool whole = name.back() == L'\\' || IsPartFileName(name.c_str()) || content == earlier || content == saved;
+                    EXPECT_TRUE(whole) << Narrow(root + L"\\" + name) << " killed at step " << step;
+                }
+            }
+            if (!ended) break;
+            backup ? RemoveWorkspacePartFiles(kWorkspace.c_str()) : RemoveSystemPartFiles();
+            backup ? env.CopySuiteDataToWorkspace(L"") : env.CopySuiteDataFromWorkspace(L"");
+            for (const auto& name : Tree(backup ? kWorkspace : kSuite)) EXPECT_FALSE(IsPartFileName(name.c_str())) << Narrow(name);
+        }
+    }
 }

@@ -409,11 +409,12 @@ bool IsHeld(const Node& node) {
     return false;
 }
 
-void NoteFileOperation(const wchar_t* operation) {
+DWORD NoteFileOperation(const wchar_t* operation) {
     Machine& machine = Machine::Current();
     if (machine.token().Enabled(L"SeBackupPrivilege") || machine.token().Enabled(L"SeRestorePrivilege")) {
         machine.privilegedFileOperations.push_back(operation);
     }
+    return machine.Step();
 }
 
 void NoteOpen(Node& node, const std::shared_ptr<OpenFile>& open) {

@@ -173,8 +173,9 @@ std::wstring OpenedPath(const OpenFile& open);
 // is open on an entry below it: then nobody can rename or delete it.
 bool IsHeld(const Node& node);
 // Notes a file operation made while the backup or the restore privilege is enabled (the test of
-// the program's rule that none is: with them, an open for backup bypasses a file's security).
-void NoteFileOperation(const wchar_t* operation);
+// the program's rule that none is: with them, an open for backup bypasses a file's security), and
+// counts it as a step of the process (Machine::Step): an error once the process has ended.
+DWORD NoteFileOperation(const wchar_t* operation);
 
 // The length of the full path that the platform makes of a path: separators collapsed, "." and
 // ".." applied, a trailing separator kept. Folder creation limits it.

@@ -100,6 +100,23 @@ public:
     // a disk in a removable drive without a medium.
     UINT errorMode = 0;
     std::vector<std::wstring> systemBoxes;
+    // A kill: the process ends at its killAfter-th step from now (a file, profile or registry
+    // operation that changes or reads the machine; -1: never). From then on every such operation
+    // fails with ERROR_PROCESS_ABORTED and changes nothing, but the one it ended in, which
+    // writes half of what it was writing (`dying` marks it while it runs). Handles are closed as
+    // the system closes them.
+    int64_t killAfter = -1;
+    bool killed = false;
+    bool dying = false;
+    DWORD Step() {
+        if (!killed && killAfter != 0) {
+            if (killAfter > 0) --killAfter;
+            return 0;
+        }
+        dying = !killed;
+        killed = true;
+        return ERROR_PROCESS_ABORTED;
+    }
     // The file operations made while the backup or the restore privilege was enabled.
     std::vector<std::wstring> privilegedFileOperations;
     // Named mutexes that a thread owns: this process, or another one (a run under way elsewhere),

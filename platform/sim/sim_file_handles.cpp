@@ -119,7 +119,7 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, 
     Machine& machine = Machine::Current();
     auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
     if (!open) return STATUS_INVALID_HANDLE;
-    sim::NoteFileOperation(L"NtSetInformationFile");
+    if (sim::NoteFileOperation(L"NtSetInformationFile")) return STATUS_ACCESS_DENIED;
     const auto* rename = static_cast<const FILE_RENAME_INFO*>(info);
     if (infoClass != FileRenameInformation || rename == nullptr || size < sizeof(FILE_RENAME_INFO) ||
         rename->FileNameLength > size - offsetof(FILE_RENAME_INFO, FileName)) {

@@ -70,7 +70,7 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CreateDirectoryW ") + path);
-    sim::NoteFileOperation(L"CreateDirectoryW");
+    if (DWORD error = sim::NoteFileOperation(L"CreateDirectoryW")) return Fail(error, FALSE);
     machine.files().ApplySwap(path);
     if (DWORD error = machine.faults().Check("CreateDirectoryW", path)) return Fail(error, FALSE);
     sim::Lookup found = machine.files().Resolve(path, false);
@@ -93,7 +93,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     Machine& machine = Machine::Current();
     if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     std::wstring text(pattern);
-    sim::NoteFileOperation(L"FindFirstFileW");
+    if (DWORD error = sim::NoteFileOperation(L"FindFirstFileW")) return Fail(error, INVALID_HANDLE_VALUE);
     machine.files().ApplySwap(text);
     // An empty name matches nothing in a folder that exists.
     if (EndsWithSeparator(text)) return Fail(FolderError(text, ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
@@ -141,7 +141,7 @@ BOOL FindClose(HANDLE find) {
 DWORD GetFileAttributesW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
-    sim::NoteFileOperation(L"GetFileAttributesW");
+    if (DWORD error = sim::NoteFileOperation(L"GetFileAttributesW")) return Fail(error, INVALID_FILE_ATTRIBUTES);
     machine.files().ApplySwap(path);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, INVALID_FILE_ATTRIBUTES);
@@ -163,7 +163,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         return Fail(ERROR_CALL_NOT_IMPLEMENTED, INVALID_HANDLE_VALUE);
     }
     auto& files = machine.files();
-    sim::NoteFileOperation(L"CreateFileW");
+    if (DWORD error = sim::NoteFileOperation(L"CreateFileW")) return Fail(error, INVALID_HANDLE_VALUE);
     files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, (flags & FILE_FLAG_OPEN_REPARSE_POINT) == 0);
     if (found.error) return Fail(found.error, INVALID_HANDLE_VALUE);
@@ -224,15 +224,20 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
     auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (!open->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    // A write that the process's end cuts short leaves the first half of it.
+    DWORD ended = sim::NoteFileOperation(L"WriteFile");
+    if (ended && !machine.dying) return Fail(ended, FALSE);
+    DWORD count = ended ? toWrite / 2 : toWrite;
+    machine.dying = false;
     auto& data = open->node->data;
-    size_t end = std::max(data.size(), open->position + toWrite);
+    size_t end = std::max(data.size(), open->position + count);
     if (!machine.files().Reserve(open->drive, data.size(), end)) return Fail(ERROR_DISK_FULL, FALSE);
     data.resize(end);
-    if (toWrite) std::memcpy(data.data() + open->position, buffer, toWrite);
-    open->position += toWrite;
+    if (count) std::memcpy(data.data() + open->position, buffer, count);
+    open->position += count;
     open->node->writeTime = machine.files().clock++;
-    if (written) *written = toWrite;
-    return TRUE;
+    if (written) *written = count;
+    return ended ? Fail(ended, FALSE) : TRUE;
 }
 
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
@@ -245,7 +250,7 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    sim::NoteFileOperation(L"SetFileAttributesW");
+    if (DWORD error = sim::NoteFileOperation(L"SetFileAttributesW")) return Fail(error, FALSE);
     machine.files().ApplySwap(path);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
@@ -305,7 +310,7 @@ BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     machine.Log(L"SetFileInformationByHandle " + std::to_wstring(infoClass) + L" " + open->node->name);
-    sim::NoteFileOperation(L"SetFileInformationByHandle");
+    if (DWORD error = sim::NoteFileOperation(L"SetFileInformationByHandle")) return Fail(error, FALSE);
     sim::ApplySwapAt(*open);
     if (infoClass == FileBasicInfo && size >= sizeof(FILE_BASIC_INFO)) {
         return SetBasicInfo(*open, *static_cast<FILE_BASIC_INFO*>(info));

@@ -340,6 +340,7 @@ enum FILE_INFORMATION_CLASS { FileRenameInformation = 10 };
 #define ERROR_NOT_SUPPORTED 50L
 #define ERROR_UNTRUSTED_MOUNT_POINT 448L
 #define ERROR_NOT_OWNER 288L
+#define ERROR_PROCESS_ABORTED 1067L
 
 // Process policies, looked up at run time.
 struct HINSTANCE__ { int unused; };
