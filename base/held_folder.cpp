@@ -9,22 +9,25 @@ namespace {
 constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY;
 constexpr DWORD kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// The entry's path on its volume as its handle reads it (such as \ProgramData\Tamrix). False
-// when it cannot be read or does not fit.
+// The entry's path as its handle reads it, without the "\\?\" the platform puts before it (such as
+// C:\ProgramData\Tamrix; "C:" for a root). False when it cannot be read or does not fit.
 bool ReadRealPath(HANDLE handle, PathBuffer& real) {
-    DWORD length = GetFinalPathNameByHandleW(handle, real, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
-    if (length == 0 || length >= MAX_PATH) {
+    WCHAR full[MAX_PATH + 8];
+    DWORD length = GetFinalPathNameByHandleW(handle, full, MAX_PATH + 8, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const size_t prefix = 4;  // "\\?\"
+    if (length <= prefix || length >= MAX_PATH + prefix || std::wcsncmp(full, L"\\\\?\\", prefix) != 0) {
         real[0] = 0;
         return false;
     }
+    if (full[length - 1] == L'\\') full[--length] = 0;  // a root's separator
+    std::wmemcpy(real, full + prefix, length - prefix + 1);
     return true;
 }
 
-// True when the handle's own path is the folder's followed by the name, on the folder's volume.
+// True when the handle's own path is the folder's followed by the name.
 bool IsWhereNamed(const OpenedEntry& entry, const HeldFolder& folder, LPCWSTR name) {
     PathBuffer expected, real;
-    if (entry.volume != folder.volume || !ReadRealPath(entry.handle.Get(), real)) return false;
-    if (!FormatPath(expected, L"%ls\\%ls", folder.real, name)) return false;
+    if (!ReadRealPath(entry.handle.Get(), real) || !FormatPath(expected, L"%ls\\%ls", folder.real, name)) return false;
     return _wcsicmp(expected, real) == 0;
 }
 
@@ -49,14 +52,12 @@ void Adopt(KernelHandle& handle, HeldFolder& held) { *held.handle.Receive() = ha
 bool HoldKnownFolder(LPCWSTR path, HeldFolder& held) {
     KernelHandle handle(CreateFileW(path, kHoldAccess | FILE_READ_ATTRIBUTES, kHoldShare, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle.Valid() || !GetFileInformationByHandle(handle.Get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || !ReadRealPath(handle.Get(), held.real) ||
+    FILE_BASIC_INFO basic;
+    if (!handle.Valid() || !GetFileInformationByHandleEx(handle.Get(), FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || !ReadRealPath(handle.Get(), held.real) ||
         !FormatPath(held.path, L"%ls", path)) {
         return false;
     }
-    if (held.real[0] == L'\\' && held.real[1] == 0) held.real[0] = 0;  // a drive root
-    held.volume = info.dwVolumeSerialNumber;
     Adopt(handle, held);
     return true;
 }
@@ -68,15 +69,12 @@ OpenResult HoldTopFolder(LPCWSTR path, HeldFolder& held) {
     if (!OpenEntry(path, kHoldAccess, kHoldShare, true, opened)) {
         return IsMissingError(GetLastError()) ? OpenResult::Missing : OpenResult::Failed;
     }
-    PathBuffer real;
-    if (!ReadRealPath(opened.handle.Get(), real) || _wcsicmp(real, path + 2) != 0) return OpenResult::Redirected;
-    if (opened.link || !opened.IsFolder()) return OpenResult::Failed;
     // A root is held without its separator, so that its entries join as "C:\name".
     bool root = length == 3;
     std::wmemcpy(held.path, path, root ? 2 : length);
     held.path[root ? 2 : length] = 0;
-    FormatPath(held.real, L"%ls", root ? L"" : real);
-    held.volume = opened.volume;
+    if (!ReadRealPath(opened.handle.Get(), held.real) || _wcsicmp(held.real, held.path) != 0) return OpenResult::Redirected;
+    if (opened.link || !opened.IsFolder()) return OpenResult::Failed;
     Adopt(opened.handle, held);
     return OpenResult::Opened;
 }
@@ -90,7 +88,6 @@ OpenResult HoldSubFolder(const HeldFolder& parent, LPCWSTR name, HeldFolder& hel
     if (result != OpenResult::Opened) return result;
     if (opened.link) return OpenResult::Link;
     if (!opened.IsFolder()) return OpenResult::Failed;
-    held.volume = opened.volume;
     Adopt(opened.handle, held);
     return OpenResult::Opened;
 }

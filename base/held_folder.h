@@ -7,9 +7,9 @@
 // judged through that handle, and held open without sharing deletion, so that nobody can rename
 // or delete it, nor any folder above it, while the step runs. Each entry opened inside a held
 // folder is opened on itself too, and the handle must say that it is where its path says: its
-// path on its volume, as the handle reads it, is the folder's own followed by the entry's name,
-// on the same volume. An entry reached through a link anywhere on the way (a held folder that
-// was emptied and re-pointed, say) fails that test and is not used.
+// path as the handle reads it is the folder's own followed by the entry's name. An entry reached
+// through a link anywhere on the way (a held folder that was emptied and re-pointed, say) fails
+// that test and is not used.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +18,12 @@
 #include "base/path_buffer.h"
 
 // A folder held open on itself. `path` is how the program names it (C:\ProgramData\Tamrix);
-// `real` is its path on its volume as its handle reads it (\ProgramData\Tamrix).
+// `real` is its path as its handle reads it (the same, but for a known folder that is a link, or
+// a short name); a drive root's are "C:".
 struct HeldFolder {
     KernelHandle handle;
     PathBuffer path = {};
     PathBuffer real = {};
-    DWORD volume = 0;
 };
 
 // What becomes of an open inside a held folder.

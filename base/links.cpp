@@ -19,25 +19,33 @@ bool IsLinkTag(DWORD attributes, DWORD tag) {
 
 }  // namespace
 
+// What the handle says is read in the fewest calls: the basic facts always, the reparse tag only of
+// a reparse point, and of a file that existed its size and how many names it has.
 bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, OpenedEntry& entry) {
     entry.handle.Reset();
     DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL);
     *entry.handle.Receive() = CreateFileW(path, access | FILE_READ_ATTRIBUTES, share, nullptr, disposition, flags, nullptr);
-    FILE_ATTRIBUTE_TAG_INFO tag;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!entry.handle.Valid() || !GetFileInformationByHandleEx(entry.handle.Get(), FileAttributeTagInfo, &tag, sizeof tag) ||
-        !GetFileInformationByHandle(entry.handle.Get(), &info)) {
+    FILE_BASIC_INFO basic;
+    FILE_ATTRIBUTE_TAG_INFO tag = {0, 0};
+    FILE_STANDARD_INFO standard = {};
+    standard.NumberOfLinks = 1;
+    HANDLE handle = entry.handle.Get();
+    bool read = entry.handle.Valid() && GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
+    bool reparse = read && (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    bool counted = read && disposition == OPEN_EXISTING && (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (!read || (reparse && !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) ||
+        (counted && !GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))) {
         DWORD error = GetLastError();
         entry.handle.Reset();
         SetLastError(error);
         return false;
     }
-    entry.attributes = tag.FileAttributes;
-    entry.link = IsLinkTag(tag.FileAttributes, tag.ReparseTag);
-    entry.links = info.nNumberOfLinks;
-    entry.size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    entry.lastWrite = info.ftLastWriteTime;
-    entry.volume = info.dwVolumeSerialNumber;
+    entry.attributes = basic.FileAttributes;
+    entry.link = IsLinkTag(basic.FileAttributes, tag.ReparseTag);
+    entry.links = standard.NumberOfLinks;
+    entry.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+    entry.lastWrite.dwLowDateTime = static_cast<DWORD>(basic.LastWriteTime.QuadPart);
+    entry.lastWrite.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(basic.LastWriteTime.QuadPart) >> 32);
     return true;
 }
 

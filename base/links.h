@@ -30,7 +30,6 @@ struct OpenedEntry {
     DWORD links = 0;         // the names the file has (a hard link gives it more than one)
     uint64_t size = 0;
     FILETIME lastWrite = {};
-    DWORD volume = 0;        // the serial number of its volume
 
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };

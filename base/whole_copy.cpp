@@ -104,14 +104,6 @@ bool LendRights(const OpenedEntry& destination, const OpenedEntry& part) {
     return SetKernelObjectSecurity(part.handle.Get(), DACL_SECURITY_INFORMATION, descriptor.Get()) != FALSE;
 }
 
-// A part file of that name, left by a run that ended early, goes first.
-bool ClearPartName(const HeldFolder& to, LPCWSTR part) {
-    OpenedEntry stale;
-    OpenResult found = OpenInFolder(to, part, kAttributesOpen, stale);
-    stale.handle.Reset();
-    return found == OpenResult::Missing || RemoveInFolder(to, part, false);
-}
-
 }  // namespace
 
 bool IsPartFileName(LPCWSTR name) {
@@ -169,10 +161,13 @@ CopyVerdict JudgeFileCopy(const HeldFolder& from, const HeldFolder* to, LPCWSTR 
 bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
     PathBuffer partName;
     OpenedEntry part;
-    if (copy.verdict != CopyVerdict::Copy || !FormatPartName(to, name, partName) || !ClearPartName(to, partName)) {
-        return false;
+    if (copy.verdict != CopyVerdict::Copy || !FormatPartName(to, name, partName)) return false;
+    // A part file of that name, left by a run that ended early, goes first.
+    OpenResult made = OpenInFolder(to, partName, kPartOpen, part);
+    if (made == OpenResult::Failed && GetLastError() == ERROR_FILE_EXISTS && RemoveInFolder(to, partName, false)) {
+        made = OpenInFolder(to, partName, kPartOpen, part);
     }
-    if (OpenInFolder(to, partName, kPartOpen, part) != OpenResult::Opened) return false;
+    if (made != OpenResult::Opened) return false;
     bool replaces = copy.destination.handle.Valid();
     bool readOnly = replaces && (copy.destination.attributes & FILE_ATTRIBUTE_READONLY) != 0;
     bool ready = CopyBytes(copy, part) && (!replaces || LendRights(copy.destination, part)) &&

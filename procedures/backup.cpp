@@ -2,7 +2,6 @@
 // the whole catalogue; its records go through a draft of the settings file.
 #include "base/links.h"
 #include "base/trust.h"
-#include "files/data_sets.h"
 #include "files/stale_entries.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"

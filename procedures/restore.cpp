@@ -1,12 +1,10 @@
 // "/set" for one workspace: locate it (never create it), stop the suite, write the catalogue back
 // in the restore order, copy the data files back, make the recording folders, delete the two
 // data files the suite rebuilds, and delete the workspace once everything it carried has landed.
-#include "files/cleanup.h"
-#include "files/data_sets.h"
-#include "files/stale_entries.h"
 #include "base/links.h"
 #include "base/trust.h"
-#include "base/whole_copy.h"
+#include "files/cleanup.h"
+#include "files/stale_entries.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"

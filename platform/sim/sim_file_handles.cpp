@@ -28,11 +28,6 @@ void ApplySwapAt(const OpenFile& open) {
 
 namespace {
 
-// Each drive has a volume serial number of its own.
-DWORD SerialOf(wchar_t drive) { return 0x4D560000u + static_cast<DWORD>(drive); }
-
-FILETIME TimeOf(uint64_t time) { return FILETIME{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)}; }
-
 NTSTATUS StatusOf(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED: return STATUS_ACCESS_DENIED;
@@ -80,37 +75,20 @@ DWORD RenameTarget(const FILE_RENAME_INFO& rename, std::shared_ptr<Node>& folder
 
 }  // namespace
 
-BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
-    auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
-    if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    sim::ApplySwapAt(*open);
-    const Node& node = *open->node;
-    *info = BY_HANDLE_FILE_INFORMATION{};
-    info->dwFileAttributes = node.attributes;
-    info->ftLastWriteTime = TimeOf(node.writeTime);
-    info->dwVolumeSerialNumber = SerialOf(open->drive);
-    uint64_t size = node.IsFolder() ? 0 : node.data.size();
-    info->nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    info->nFileSizeLow = static_cast<DWORD>(size);
-    info->nNumberOfLinks = node.Links();
-    return TRUE;
-}
-
-// Only the form the program asks for is modelled: the normalized path on its volume, without the
-// volume (VOLUME_NAME_NONE), such as "\ProgramData\Tamrix"; "\" for a root. The count includes
-// the terminator; a buffer too small gets nothing and the count it needs.
+// Only the form the program asks for is modelled: the normalized path with its drive
+// (VOLUME_NAME_DOS), such as "\\?\C:\ProgramData\Tamrix"; "\\?\C:\" for a root. The count
+// includes the terminator; a buffer too small gets nothing and the count it needs.
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD flags) {
     auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
     if (!open) return Fail(ERROR_INVALID_HANDLE, DWORD(0));
-    if (flags != (FILE_NAME_NORMALIZED | VOLUME_NAME_NONE) || path == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD(0));
+    if (flags != (FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) || path == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD(0));
     sim::ApplySwapAt(*open);
     std::wstring full = sim::OpenedPath(*open);
     if (full.empty()) return Fail(ERROR_PATH_NOT_FOUND, DWORD(0));
-    std::wstring onVolume = full.size() > 2 ? full.substr(2) : L"\\";
-    if (onVolume.size() + 1 > count) return static_cast<DWORD>(onVolume.size() + 1);
-    std::memcpy(path, onVolume.c_str(), (onVolume.size() + 1) * sizeof(WCHAR));
-    return static_cast<DWORD>(onVolume.size());
+    full = L"\\\\?\\" + full + (full.size() == 2 ? L"\\" : L"");
+    if (full.size() + 1 > count) return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(path, full.c_str(), (full.size() + 1) * sizeof(WCHAR));
+    return static_cast<DWORD>(full.size());
 }
 
 // Only FileRenameInformation is modelled: the handle must carry the right to delete; the new name

@@ -267,11 +267,27 @@ BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoCla
     auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
     sim::ApplySwapAt(*open);
-    if (infoClass != FileAttributeTagInfo || info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (size < sizeof(FILE_ATTRIBUTE_TAG_INFO)) return Fail(ERROR_BAD_LENGTH, FALSE);
-    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
-    tag->FileAttributes = open->node->attributes;
-    tag->ReparseTag = (open->node->attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? open->node->reparseTag : 0;
+    const Node& node = *open->node;
+    if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    // The classes the program reads: attributes and reparse tag; attributes and times (of them
+    // only the last-write time is kept); size, names and kind.
+    if (infoClass == FileAttributeTagInfo && size >= sizeof(FILE_ATTRIBUTE_TAG_INFO)) {
+        auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
+        tag->FileAttributes = node.attributes;
+        tag->ReparseTag = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? node.reparseTag : 0;
+    } else if (infoClass == FileBasicInfo && size >= sizeof(FILE_BASIC_INFO)) {
+        *static_cast<FILE_BASIC_INFO*>(info) = FILE_BASIC_INFO{};
+        static_cast<FILE_BASIC_INFO*>(info)->LastWriteTime.QuadPart = static_cast<LONGLONG>(node.writeTime);
+        static_cast<FILE_BASIC_INFO*>(info)->FileAttributes = node.attributes;
+    } else if (infoClass == FileStandardInfo && size >= sizeof(FILE_STANDARD_INFO)) {
+        auto* standard = static_cast<FILE_STANDARD_INFO*>(info);
+        *standard = FILE_STANDARD_INFO{};
+        standard->EndOfFile.QuadPart = node.IsFolder() ? 0 : static_cast<LONGLONG>(node.data.size());
+        standard->NumberOfLinks = node.Links();
+        standard->Directory = node.IsFolder();
+    } else {
+        return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    }
     return TRUE;
 }
 

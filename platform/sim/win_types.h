@@ -257,9 +257,16 @@ typedef SERVICE_STATUS* LPSERVICE_STATUS;
 #define WRITE_DAC 0x00040000L
 #define WRITE_OWNER 0x00080000L
 #define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
-enum FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0, FileDispositionInfo = 4, FileAttributeTagInfo = 9 };
+enum FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0, FileStandardInfo = 1, FileDispositionInfo = 4, FileAttributeTagInfo = 9 };
 struct FILE_ATTRIBUTE_TAG_INFO { DWORD FileAttributes; DWORD ReparseTag; };
 struct FILE_DISPOSITION_INFO { BOOL DeleteFile; };
+struct FILE_STANDARD_INFO {
+    LARGE_INTEGER AllocationSize;
+    LARGE_INTEGER EndOfFile;
+    DWORD NumberOfLinks;
+    BOOL DeletePending;
+    BOOL Directory;
+};
 struct FILE_BASIC_INFO {
     LARGE_INTEGER CreationTime;
     LARGE_INTEGER LastAccessTime;
@@ -306,21 +313,8 @@ typedef void* PVOID;
 typedef size_t SIZE_T;
 typedef LONG NTSTATUS;
 typedef uint8_t BOOLEAN;
-struct BY_HANDLE_FILE_INFORMATION {
-    DWORD dwFileAttributes;
-    FILETIME ftCreationTime;
-    FILETIME ftLastAccessTime;
-    FILETIME ftLastWriteTime;
-    DWORD dwVolumeSerialNumber;
-    DWORD nFileSizeHigh;
-    DWORD nFileSizeLow;
-    DWORD nNumberOfLinks;
-    DWORD nFileIndexHigh;
-    DWORD nFileIndexLow;
-};
-typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
 #define FILE_NAME_NORMALIZED 0x0
-#define VOLUME_NAME_NONE 0x4
+#define VOLUME_NAME_DOS 0x0
 struct FILE_RENAME_INFO {
     BOOLEAN ReplaceIfExists;
     HANDLE RootDirectory;
