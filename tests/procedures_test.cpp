@@ -52,6 +52,15 @@ protected:
         if (value == nullptr || value->data.size() != 4) return 0xDEADBEEF;
         return value->data[0] | value->data[1] << 8 | value->data[2] << 16 | static_cast<DWORD>(value->data[3]) << 24;
     }
+    // What a round trip carries of the installation: all but the versions and the third list,
+    // which has no "num".
+    std::vector<std::wstring> CarriedRegistry() {
+        auto lines = WithoutVersions(SuiteRegistryListing(*machine));
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const std::wstring& line) { return line.find(L"\\DISPMY3") != std::wstring::npos; }),
+                    lines.end());
+        return lines;
+    }
     bool HasValue(HKEY root, const std::wstring& key, const std::wstring& name) {
         return registry().GetValue(root, key, name) != nullptr;
     }
@@ -59,11 +68,7 @@ protected:
 
 TEST_F(ProceduresTest, RoundTripRestoresEveryValueKeyAndFileOfAnInstallation) {
     ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
-    // The third list has no "num": it is not carried.
-    auto registryBefore = WithoutVersions(SuiteRegistryListing(*machine));
-    registryBefore.erase(std::remove_if(registryBefore.begin(), registryBefore.end(),
-                                        [](const std::wstring& line) { return line.find(L"\\DISPMY3") != std::wstring::npos; }),
-                         registryBefore.end());
+    auto registryBefore = CarriedRegistry();
     RunCommand(L"/get");
     ASSERT_TRUE(files().IsFolder(L"D:\\mvtemp"));
     ASSERT_TRUE(files().IsFolder(L"D:\\mvtempbk"));
@@ -401,10 +406,7 @@ TEST_F(ProceduresTest, SavePathFoldersAreMadeOnlyOnLocalDrives) {
 // and deletes them.
 TEST_F(ProceduresTest, ARestoreKeepsTheWorkspacesOfWhatDidNotLandUntilANextOneLandsIt) {
     ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
-    auto registryBefore = WithoutVersions(SuiteRegistryListing(*machine));
-    registryBefore.erase(std::remove_if(registryBefore.begin(), registryBefore.end(),
-                                        [](const std::wstring& line) { return line.find(L"\\DISPMY3") != std::wstring::npos; }),
-                         registryBefore.end());
+    auto registryBefore = CarriedRegistry();
     RunCommand(L"/get");
     auto workspaces = [&]() {
         auto both = files().Listing(L"D:\\mvtemp"), second = files().Listing(L"D:\\mvtempbk");
