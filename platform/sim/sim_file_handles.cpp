@@ -1,5 +1,6 @@
 // What a file handle tells of the entry it is open on, and the rename through a handle, on the
 // simulated machine.
+#include <algorithm>
 #include <cstring>
 
 #include "drives.h"
@@ -28,49 +29,13 @@ void ApplySwapAt(const OpenFile& open) {
 
 namespace {
 
-NTSTATUS StatusOf(DWORD error) {
-    switch (error) {
-    case ERROR_ACCESS_DENIED: return STATUS_ACCESS_DENIED;
-    case ERROR_NOT_SAME_DEVICE: return STATUS_NOT_SAME_DEVICE;
-    case ERROR_ALREADY_EXISTS: return STATUS_OBJECT_NAME_COLLISION;
-    case ERROR_SHARING_VIOLATION: return STATUS_SHARING_VIOLATION;
-    default: return STATUS_INVALID_PARAMETER;
-    }
-}
-
-// Why the file cannot take the place of the one at the new name, or 0. A read-only file, a folder
-// and a file that any handle still has open are not replaced: replacing an open file needs POSIX
+// Whether the file may take the place of the one at the new name. A read-only file, a folder and
+// a file that any handle still has open are not replaced: replacing an open file needs POSIX
 // semantics ("FILE_RENAME_INFORMATION structure", FILE_RENAME_POSIX_SEMANTICS), which the
 // program does not ask for.
-DWORD ReplaceRefusal(const Node& old, bool replace) {
-    if (!replace) return ERROR_ALREADY_EXISTS;
-    if (old.IsFolder() || (old.attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
-    for (const auto& weak : old.opens) {
-        if (!weak.expired()) return ERROR_ACCESS_DENIED;
-    }
-    return old.inUse ? ERROR_ACCESS_DENIED : 0;
-}
-
-// The folder and name a rename names: relative to the folder the root handle is open on, or an
-// absolute path without one.
-DWORD RenameTarget(const FILE_RENAME_INFO& rename, std::shared_ptr<Node>& folder, std::wstring& name, wchar_t& drive) {
-    std::wstring given(rename.FileName, rename.FileNameLength / sizeof(WCHAR));
-    Machine& machine = Machine::Current();
-    if (rename.RootDirectory == nullptr) {
-        machine.files().ApplySwap(given);
-        sim::Lookup found = machine.files().Resolve(given, false);
-        if (found.error || !found.parent) return found.error ? found.error : ERROR_ACCESS_DENIED;
-        folder = found.parent, name = found.name, drive = found.drive;
-        return 0;
-    }
-    auto root = machine.FindHandle<sim::OpenFile>(rename.RootDirectory, sim::HandleKind::File);
-    if (!root || !root->node->IsFolder() || given.empty() || given.find_first_of(L"\\/") != std::wstring::npos) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    std::wstring at = sim::OpenedPath(*root);
-    if (!at.empty()) machine.files().ApplySwap(at + L"\\" + given);
-    folder = root->node, name = given, drive = root->drive;
-    return 0;
+bool MayReplace(const Node& old, bool replace) {
+    bool opened = std::any_of(old.opens.begin(), old.opens.end(), [](const std::weak_ptr<sim::OpenFile>& w) { return !w.expired(); });
+    return replace && !old.IsFolder() && !(old.attributes & FILE_ATTRIBUTE_READONLY) && !opened && !old.inUse;
 }
 
 }  // namespace
@@ -91,33 +56,37 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD fla
     return static_cast<DWORD>(full.size());
 }
 
-// Only FileRenameInformation is modelled: the handle must carry the right to delete; the new name
-// replaces a file only as ReplaceRefusal allows; the handle then names the file at its new place.
+// Only FileRenameInformation to a name in the folder that RootDirectory is open on is modelled:
+// the handle must carry the right to delete; the new name replaces a file only as MayReplace
+// allows; the handle then names the file at its new place.
 NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass) {
     Machine& machine = Machine::Current();
     auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
-    if (!open) return STATUS_INVALID_HANDLE;
-    if (sim::NoteFileOperation(L"NtSetInformationFile")) return STATUS_ACCESS_DENIED;
     const auto* rename = static_cast<const FILE_RENAME_INFO*>(info);
-    if (infoClass != FileRenameInformation || rename == nullptr || size < sizeof(FILE_RENAME_INFO) ||
+    if (!open || infoClass != FileRenameInformation || rename == nullptr || size < sizeof(FILE_RENAME_INFO) ||
         rename->FileNameLength > size - offsetof(FILE_RENAME_INFO, FileName)) {
         return STATUS_INVALID_PARAMETER;
     }
-    if (!(open->access & sim::kDeleteAccess) || !open->via || open->node->IsFolder()) return STATUS_ACCESS_DENIED;
+    auto root = machine.FindHandle<sim::OpenFile>(rename->RootDirectory, sim::HandleKind::File);
+    std::wstring name(rename->FileName, rename->FileNameLength / sizeof(WCHAR));
+    if (!root || !root->node->IsFolder() || name.empty() || name.find_first_of(L"\\/") != std::wstring::npos) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    if (sim::NoteFileOperation(L"NtSetInformationFile")) return STATUS_ACCESS_DENIED;
     sim::ApplySwapAt(*open);
-    std::shared_ptr<Node> folder;
-    std::wstring name;
-    wchar_t drive = 0;
-    if (DWORD error = RenameTarget(*rename, folder, name, drive)) return StatusOf(error);
+    std::wstring at = sim::OpenedPath(*root);
     auto& files = machine.files();
-    if (drive != open->drive) return STATUS_NOT_SAME_DEVICE;
-    if (DWORD error = files.WriteError(drive)) return StatusOf(error);
-    machine.Log(L"NtSetInformationFile " + files.PathOf(*folder) + L"\\" + name);
-    std::shared_ptr<Node> moving = open->node;
+    if (!at.empty()) files.ApplySwap(at + L"\\" + name);
+    std::shared_ptr<Node> folder = root->node, moving = open->node;
+    if (!(open->access & sim::kDeleteAccess) || !open->via || moving->IsFolder() || root->drive != open->drive ||
+        files.WriteError(root->drive)) {
+        return STATUS_ACCESS_DENIED;
+    }
+    machine.Log(L"NtSetInformationFile " + at + L"\\" + name);
     if (std::shared_ptr<Node> old = folder->Child(name)) {
         if (old == moving) return STATUS_SUCCESS;
-        if (DWORD refusal = ReplaceRefusal(*old, rename->ReplaceIfExists != 0)) return StatusOf(refusal);
-        files.Reserve(drive, old->Links() == 1 ? old->data.size() : 0, 0);
+        if (!MayReplace(*old, rename->ReplaceIfExists != 0)) return STATUS_ACCESS_DENIED;
+        files.Reserve(root->drive, old->Links() == 1 ? old->data.size() : 0, 0);
         files.RemoveChild(*folder, *old);
     }
     files.RemoveChild(*open->via, *moving);
