@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "platform/platform.h"
 
 namespace {
 

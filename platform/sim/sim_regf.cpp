@@ -29,12 +29,13 @@ public:
         bins_.assign(kBinHeader, 0);
         sk_ = Alloc(0x14 + sizeof kDescriptor);
         uint32_t rootCell = Key(root, 0, true);
+        size_t at = sk_ + 4;  // "sk", then the next and previous sk cells, the keys using it, the descriptor
         Patch(sk_, "sk");
-        Put32(sk_ + 4, sk_);
-        Put32(sk_ + 8, sk_);
-        Put32(sk_ + 12, keys_);
-        Put32(sk_ + 16, sizeof kDescriptor);
-        std::memcpy(&bins_[sk_ + 4 + 0x14], kDescriptor, sizeof kDescriptor);
+        Put32(at + 0x04, sk_);
+        Put32(at + 0x08, sk_);
+        Put32(at + 0x0C, keys_);
+        Put32(at + 0x10, sizeof kDescriptor);
+        std::memcpy(&bins_[at + 0x14], kDescriptor, sizeof kDescriptor);
         return Finish(rootCell);
     }
 
