@@ -14,6 +14,7 @@
 #include "check/facts/settings_scan.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
+#include "platform/sim/token.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -409,4 +410,63 @@ TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
         EXPECT_EQ(Check({L"/confirm", file}).exitCode, kCheckFailed) << file;
     }
     EXPECT_EQ(Check({L"/confirm"}).exitCode, kCheckFailed) << "no plan named";
+}
+
+// ---- whole keys, value by value ---------------------------------------------------------------
+
+// A saved key is held against the live one: a changed value, a value and a subkey added since /get
+// are each named for both workspaces; after /set, a key that the restore did not replace (as
+// under the compatibility layer, whose key restore does nothing) is named as not restored.
+TEST_F(InspectorTest, SavedKeysAreComparedValueByValueBeforeAndAfterSet) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    const std::wstring iptv = L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV";
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, iptv, L"Count", 99);
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, iptv + L"\\Sub", L"New", 1);
+    machine->registry().MakeKey(HKEY_LOCAL_MACHINE, iptv + L"\\Added");
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    const std::wstring key = L"hive file IPTV.dat of HKEY_LOCAL_MACHINE\\" + iptv + L": ";
+    EXPECT_EQ(Count(result.output, key + L"the value Count differs (now REG_DWORD 99, saved REG_DWORD 3)"), 2u) << result.output;
+    EXPECT_EQ(Count(result.output, key + L"this machine's value Sub\\New is not in it: /set would remove it"), 2u);
+    EXPECT_EQ(Count(result.output, key + L"this machine's subkey Added is not in it"), 2u);
+    EXPECT_EQ(Count(result.output, L"GAP: "), 6u) << "nothing else";
+
+    RunCommand(L"/get");
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    CheckResult preview = Check({L"/preview", L"/json"});
+    files().WriteFile(L"D:\\plan.json", OutputBytes(preview.output));
+    RunCommand(L"/set");
+    EXPECT_EQ(Check({L"/confirm", L"D:\\plan.json"}).exitCode, kCheckConsistent);
+    const std::wstring backup = L"SOFTWARE\\Tamrix\\Rondisc\\Backup";
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, backup);
+    machine->registry().MakeKey(HKEY_LOCAL_MACHINE, backup);  // the empty key a reinstall leaves
+    std::set<std::string> named = NotRestored(Check({L"/confirm", L"D:\\plan.json", L"/json"}));
+    ASSERT_EQ(named.size(), 1u) << *named.begin() << "\n" << *named.rbegin();
+    EXPECT_EQ(*named.begin(), "key HKEY_LOCAL_MACHINE\\" + Narrow(backup) + ": not as D:\\mvtempbk\\Rondisc1.dat holds it: 0 values differ, "
+                              "3 values and 1 subkeys are missing or not planned; the first: it holds the value Count, which this machine "
+                              "no longer has: /set would bring it back");
+}
+
+// ---- who runs the check ------------------------------------------------------------------------
+
+TEST_F(InspectorTest, AnUnelevatedCheckJudgesNothing) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    machine->token().elevated = false;
+    for (auto arguments : std::vector<std::vector<std::wstring>>{{L"/verify"}, {L"/preview"}, {L"/confirm", L"D:\\plan.json"}}) {
+        CheckResult result = Check(arguments);
+        EXPECT_EQ(result.exitCode, kCheckFailed) << Narrow(arguments[0]);
+        EXPECT_EQ(result.output.rfind(L"MovendoCheck must be run from an elevated console", 0), 0u) << Narrow(result.output);
+    }
+}
+
+// An administrator who elevated at a standard user's desk reads his own HKEY_CURRENT_USER and local data.
+TEST_F(InspectorTest, AnotherAccountThanTheConsolesUserIsNamed) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    machine->token().userName = L"admin";
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    EXPECT_TRUE(Contains(result.output, L"Account: HKEY_CURRENT_USER and the local application data of PC\\admin (the console's user: PC\\user)"));
+    EXPECT_TRUE(Contains(result.output, L"GAP: this check runs as PC\\admin, but the console's user is PC\\user") &&
+                Contains(result.output, L"rows C9, C11, C14, C25 and the data set tw2 are not the suite user's: run Movendo.exe /get as PC\\user"))
+        << Narrow(result.output);
 }
