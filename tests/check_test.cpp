@@ -470,3 +470,130 @@ TEST_F(InspectorTest, AnotherAccountThanTheConsolesUserIsNamed) {
                 Contains(result.output, L"rows C9, C11, C14, C25 and the data set tw2 are not the suite user's: run Movendo.exe /get as PC\\user"))
         << Narrow(result.output);
 }
+
+// ---- plans that survive any console, read strictly ---------------------------------------------
+
+namespace {
+
+bool Ascii(const std::wstring& text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t ch) { return ch > 0 && ch < 0x80; });
+}
+
+// The document as a console that re-encodes writes it: UTF-16LE after a byte-order mark.
+std::string Utf16Le(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char ch : ascii) out += {ch, '\0'};
+    return out;
+}
+
+}  // namespace
+
+// A text holding non-ASCII characters and an unpaired surrogate travels in pure ASCII, through a
+// plan re-encoded as UTF-16LE, and is compared code unit for code unit.
+TEST_F(InspectorTest, PlansArePureAsciiAndCarryEveryCodeUnit) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    const std::wstring text = std::wstring(L"\u9332\u753b-") + static_cast<wchar_t>(0xD800) + L"-\u00e9";
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", text);
+    RunCommand(L"/get");
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    CheckResult preview = Check({L"/preview", L"/json"});
+    ASSERT_EQ(preview.exitCode, kCheckConsistent) << Narrow(preview.output);
+    EXPECT_TRUE(Ascii(preview.output));
+    EXPECT_TRUE(Contains(preview.output, L"\"data\":\"\\u9332\\u753b-\\ud800-\\u00e9\""));
+    files().WriteFile(L"D:\\plan.json", Utf16Le(OutputBytes(preview.output)));
+    RunCommand(L"/set");
+    CheckResult confirm = Check({L"/confirm", L"D:\\plan.json"});
+    EXPECT_EQ(confirm.exitCode, kCheckConsistent) << Narrow(confirm.output);
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", L"\u9332\u753b-\ufffd-\u00e9");
+    confirm = Check({L"/confirm", L"D:\\plan.json", L"/json"});
+    EXPECT_EQ(confirm.exitCode, kCheckIssues);
+    EXPECT_TRUE(Ascii(confirm.output));
+    EXPECT_TRUE(Contains(confirm.output, L"LiveServerUUID\",\"why\":\"differs (now REG_SZ \\\"\\u9332\\u753b-\\ufffd-\\u00e9\\\", planned REG_SZ "
+                                         L"\\\"\\u9332\\u753b-\\ud800-\\u00e9\\\")")) << Narrow(confirm.output);
+}
+
+// Every plan that is not exactly a plan is refused with exit 3, naming what is wrong, and none
+// crashes the reader: wrong types and ranges, missing and unknown members, the wrong version, a
+// damaged encoding, a nesting too deep, too many values, a file too large.
+TEST_F(InspectorTest, OnlyAPlanOfExactlyItsShapeIsRead) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    NJson good = ParseOutput(Check({L"/preview", L"/json"}).output);
+    size_t dword = 0, text = 0;
+    const NJson& values = good["plan"]["values"];
+    while (values[dword]["type"] != "REG_DWORD") ++dword;
+    while (values[text]["type"] != "REG_SZ") ++text;
+    const std::string d = "/plan/values/" + std::to_string(dword), t = "/plan/values/" + std::to_string(text);
+    auto with = [&](const std::string& pointer, NJson value) {
+        NJson plan = good;
+        if (value.is_discarded()) {
+            plan[NJson::json_pointer(pointer).parent_pointer()].erase(NJson::json_pointer(pointer).back());
+        } else {
+            plan[NJson::json_pointer(pointer)] = value;
+        }
+        return plan.dump();
+    };
+    const NJson gone = NJson::value_t::discarded;
+    const std::string at = "plan.values[" + std::to_string(dword) + "].", atText = "plan.values[" + std::to_string(text) + "].";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {with(d + "/data", -4294967283LL), at + "data is out of its range"},
+        {with(d + "/data", (1ULL << 40) + 13), at + "data is out of its range"},
+        {with(d + "/data", 13.9), at + "data is out of its range"},
+        {with(t + "/data", 5), atText + "data is not of its type"},
+        {with(t + "/data", nullptr), atText + "data is not of its type"},
+        {with(t + "/data", gone), atText + "data is missing"},
+        {with(t + "/name", gone), atText + "name is missing"},
+        {with(t + "/extra", 1), atText + "extra is not a member of it"},
+        {with("/plan/values", NJson::object()), "plan.values is not of its type"},
+        {with("/plan/keys/0/values/0/data", "abc"), "plan.keys[0].values[0].data is out of its range"},
+        {with("/plan/files/0/fnv1a64", "x"), "plan.files[0].fnv1a64 is out of its range"},
+        {with("/plan/version", 1.5), "is not a restore plan (the output of MovendoCheck /preview /json"},
+        {with("/plan/version", true), "is not a restore plan (the output of MovendoCheck /preview /json"},
+        {Utf16Le(good.dump()) + "x", "is neither UTF-8 nor UTF-16LE"},
+        {std::string(25000, '[') + std::string(25000, ']'), "is nested deeper than 32 levels"},
+        {"{\"plan\": [1, 2", "is not a JSON document"},
+    };
+    for (const auto& item : cases) {
+        files().WriteFile(L"D:\\bad.json", item.first);
+        CheckResult result = Check({L"/confirm", L"D:\\bad.json"});
+        EXPECT_EQ(result.exitCode, kCheckFailed) << item.second;
+        EXPECT_TRUE(Contains(result.output, std::wstring(item.second.begin(), item.second.end()))) << Narrow(result.output);
+    }
+    std::string many = "[0";
+    for (int i = 0; i < 1000000; ++i) many += ",0";
+    files().WriteFile(L"D:\\many.json", many + "]");
+    EXPECT_TRUE(Contains(Check({L"/confirm", L"D:\\many.json"}).output, L"is too large: it holds more than 1000000 values"));
+    files().WriteFile(L"D:\\huge.json", std::string((64u << 20) + 1, ' '));
+    EXPECT_TRUE(Contains(Check({L"/confirm", L"D:\\huge.json"}).output, L"is too large (more than 64 MB)"));
+}
+
+// ---- what the gate names --------------------------------------------------------------------------
+
+// A suite file named as a part file is removed by /set: named and planned as a deletion. A text
+// whose data /set does not write back byte for byte is named by /verify. A workspace on a drive
+// without permissions is to stay in the technician's custody.
+TEST_F(InspectorTest, PartFilesOddTextsAndDrivesWithoutPermissionsAreNamed) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    std::vector<uint8_t> cut = sim::TextBytes(L"12");
+    std::vector<uint8_t> rest = sim::TextBytes(L"34");
+    cut.insert(cut.end(), rest.begin(), rest.end());
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", REG_SZ, cut);
+    std::vector<uint8_t> odd = sim::TextBytes(L"odd");
+    odd.push_back(0x41);
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", REG_SZ, odd);
+    RunCommand(L"/get");
+    CheckResult verify = Check({L"/verify"});
+    EXPECT_EQ(verify.exitCode, kCheckIssues);
+    EXPECT_EQ(Count(verify.output, L"] ZipCode: its data do not come back byte for byte"), 2u) << Narrow(verify.output);
+    EXPECT_EQ(Count(verify.output, L"] LiveServerUUID: its data do not come back byte for byte"), 2u);
+
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    files().WriteFile(kSuite + L"\\Setting.xml.mvpart", "a file of the suite");
+    drives()[L'D'].keepsPermissions = false;
+    CheckResult preview = Check({L"/preview"});
+    EXPECT_TRUE(Contains(preview.output, L"delete " + kSuite + L"\\Setting.xml.mvpart (a part file, never carried: /set removes it)"));
+    EXPECT_EQ(Count(preview.output, L"lies on a drive that keeps no permissions (FAT, exFAT): anyone who can write to that drive can "
+                                    L"change what /set writes back, so keep the drive in your custody until /set has run"), 2u);
+    NJson plan = ParseOutput(Check({L"/preview", L"/json"}).output).at("plan");
+    EXPECT_EQ(std::count(plan["deleted"].begin(), plan["deleted"].end(), Narrow(kSuite + L"\\Setting.xml.mvpart")), 1);
+}
