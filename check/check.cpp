@@ -50,7 +50,7 @@ std::wstring CheckUsage() {
            L"  2  no workspace found\n"
            L"  3  the check itself failed, an argument was not understood, or PLAN is missing or not a plan\n"
            L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n"
-           L"  A run of Movendo.exe in progress ends the check at once with exit 3.\n"
+           L"  A run of Movendo.exe in progress, or a console that is not elevated, ends the check at once with exit 3.\n"
            L"The sequence: Movendo.exe /get; MovendoCheck /verify (wipe C: only on exit 0); reinstall;\n"
            L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set;\n"
            L"  MovendoCheck /confirm D:\\plan.json.\n";

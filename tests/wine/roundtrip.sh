@@ -46,7 +46,7 @@ case_roundtrip() {
     check /confirm 'D:\plan.json' /json || rc=$?
     expect_eq "$rc" 1 "MovendoCheck /confirm after /set: the seven keys are not restored under Wine"
     expect_eq "$(plan_get 'sorted(set((f["item"], f["why"].split(":")[0]) for f in d["confirm"]["failures"])), len(d["confirm"]["failures"])')" \
-        "[('key', 'not as D')], 7" "/confirm names the seven keys as not restored, and nothing else"
+        "([('key', 'not as D')], 7)" "/confirm names the seven keys as not restored, and nothing else"
     helper regset32 'HKLM\SOFTWARE\Tamrix\Mirovane\MainApp' LiveServerNo dword 4242 >/dev/null || rig_die "cannot change a value"
     rc=0
     check /confirm 'D:\plan.json' /json || rc=$?
