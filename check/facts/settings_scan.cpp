@@ -4,14 +4,16 @@
 #include <set>
 
 #include "base/file_read.h"
+#include "registry/record_text.h"
 #include "registry/settings_file.h"
 
 namespace {
 
+// The profile read's own blanks, at either end.
 std::wstring Trim(const std::wstring& text) {
     size_t begin = 0, end = text.size();
-    while (begin < end && std::iswspace(text[begin])) ++begin;
-    while (end > begin && std::iswspace(text[end - 1])) --end;
+    while (begin < end && IsProfileBlank(text[begin])) ++begin;
+    while (end > begin && IsProfileBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
 }
 

@@ -45,7 +45,8 @@ EntryKind KindOfEntry(const std::wstring& path, uint64_t* size) {
     FindHandle find(FindFirstFileW(path.c_str(), &data));
     if (!find.Valid()) return EntryKind::Missing;
     if (size) *size = SizeOf(data);
-    if (IsLinkEntry(data)) return EntryKind::Link;
+    // The program's own link rule: the listing's word, or a handle on the entry itself.
+    if (IsLinkEntry(data) || IsLink(path.c_str())) return EntryKind::Link;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
 }
 

@@ -2,20 +2,16 @@
 
 #include <cstdio>
 
+#include "hive/hive_file.h"
+
 namespace {
 
-// A wide text as UTF-16 code units: a character above the basic plane (on a host whose wide
-// characters are wider) as its surrogate pair, every other one as itself.
+// A wide text as UTF-16 code units, as the registry holds it.
 template <class Unit>
 void ForEachUnit(const std::wstring& text, Unit unit) {
-    for (wchar_t ch : text) {
-        uint32_t code = static_cast<uint32_t>(ch);
-        if (code > 0xFFFF) {
-            unit(0xD800 + ((code - 0x10000) >> 10));
-            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            unit(code);
-        }
+    std::string bytes = hive::ToUtf16Le(text);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        unit(static_cast<uint32_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8));
     }
 }
 
@@ -236,14 +232,9 @@ private:
     }
 
     static std::wstring Wide(const std::u16string& units) {
-        std::wstring text;
-        for (size_t i = 0; i < units.size(); ++i) {
-            uint32_t unit = units[i];
-            bool pair = sizeof(wchar_t) > 2 && unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-                        units[i + 1] < 0xE000;
-            text += static_cast<wchar_t>(pair ? 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00) : unit);
-        }
-        return text;
+        std::string bytes;
+        for (char16_t unit : units) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return hive::FromUtf16Le(bytes.data(), units.size());
     }
 
     // The grammar of a JSON number; the literal is kept as written.
