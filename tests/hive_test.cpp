@@ -122,6 +122,12 @@ TEST(HiveTest, DamagedHivesAreRefusedNeverOverrun) {
     std::string cycle = whole;
     std::memcpy(&cycle[list + 4], &root, 4);
     EXPECT_EQ(hive::ReadHive(cycle).damage, hive::Damage::Cycle);
+    // A root key cell that claims to reach far past the bins, with a name as long as it says.
+    std::string overrun = whole;
+    int32_t huge = -0x7FFFFFF0;
+    std::memcpy(&overrun[nk - 4], &huge, 4);
+    overrun[nk + 0x48] = overrun[nk + 0x49] = '\xFF';
+    EXPECT_EQ(hive::ReadHive(overrun).damage, hive::Damage::BadCell);
 }
 
 // The file the compatibility layer's key save wrote for a key of many kinds of value.
