@@ -45,9 +45,13 @@ EntryKind KindOfEntry(const std::wstring& path, uint64_t* size) {
     FindHandle find(FindFirstFileW(path.c_str(), &data));
     if (!find.Valid()) return EntryKind::Missing;
     if (size) *size = SizeOf(data);
-    // The program's own link rule: the listing's word, or a handle on the entry itself.
-    if (IsLinkEntry(data) || IsLink(path.c_str())) return EntryKind::Link;
+    if (IsLinkEntry(data)) return EntryKind::Link;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
+}
+
+EntryKind JudgeEntry(const std::wstring& path, uint64_t* size) {
+    EntryKind kind = KindOfEntry(path, size);
+    return kind != EntryKind::Missing && IsLink(path.c_str()) ? EntryKind::Link : kind;
 }
 
 TreeScan ScanTree(const std::wstring& folder) {

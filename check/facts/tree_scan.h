@@ -23,6 +23,9 @@ TreeScan ScanTree(const std::wstring& folder);
 // The top level of a folder alone: its files and links, no sub-folder entered.
 TreeScan ScanTopLevel(const std::wstring& folder);
 
-// What one entry is, without following it when it is a link.
+// What one entry is, without following it when it is a link, as its listing tells.
 enum class EntryKind { Missing, File, Folder, Link };
 EntryKind KindOfEntry(const std::wstring& path, uint64_t* size = nullptr);
+// The same, judged by the program's own link rule (the listing's word, or a handle on the entry
+// itself): for the entries whose kind decides what is trusted, such as a workspace.
+EntryKind JudgeEntry(const std::wstring& path, uint64_t* size = nullptr);

@@ -25,7 +25,7 @@ void Lacking(const hive::Key& from, const hive::Key& other, const std::wstring& 
         out.push_back(difference);
     }
     for (const auto& child : from.subkeys) {
-        if (!Named(other.subkeys, child.name)) out.push_back({keyChange, Below(path, child.name), L"", {}, {}});
+        if (!Named(other.subkeys, child.name)) out.push_back({keyChange, Below(path, child.name), std::wstring(), {}, {}});
     }
 }
 

@@ -24,30 +24,59 @@ std::string WrittenBytes(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(terminated.c_str()), terminated.size() * sizeof(WCHAR));
 }
 
+// The backup's reads of the live values, each made once for both workspaces.
+class LiveReads {
+public:
+    struct Read {
+        LiveRead read;
+        DWORD type;
+        DWORD number;
+        std::wstring text;
+    };
+    const Read& Number(HKEY root, LPCWSTR subKey, LPCWSTR name) {
+        return Find(root, subKey, name, [&](Read& at) { at.read = ReadLiveNumber(root, subKey, name, at.number); });
+    }
+    const Read& Text(HKEY root, LPCWSTR subKey, LPCWSTR name) {
+        return Find(root, subKey, name, [&](Read& at) {
+            WCHAR text[MAX_PATH];
+            at.read = ReadLiveText(root, subKey, name, text, &at.type);
+            if (at.read == LiveRead::Read) at.text = text;
+        });
+    }
+
+private:
+    template <class Make>
+    const Read& Find(HKEY root, LPCWSTR subKey, LPCWSTR name, Make make) {
+        auto inserted = reads_.emplace(RecordKey(root, subKey, name), Read{LiveRead::Missing, REG_NONE, 0, std::wstring()});
+        if (inserted.second) make(inserted.first->second);
+        return inserted.first->second;
+    }
+    std::map<std::wstring, Read> reads_;
+};
+
 // Walks the catalogue as a backup does, over the live registry: a value counts as carried when
 // the backup could write its record, which is what steers the enumerated lists. Each record is
 // the one the workspace's inspection read once; the records no live value accounts for are left.
 class LiveCarrier {
 public:
-    LiveCarrier(const WorkspaceReport& ws, VerifyReport& out) : ws_(ws), out_(out) {
+    LiveCarrier(const WorkspaceReport& ws, VerifyReport& out, LiveReads& live) : ws_(ws), out_(out), live_(live) {
         for (const auto& write : AllRecords(ws.records)) records_[RecordKey(write.root, write.subKey, write.name)] = write;
     }
 
     bool Dword(HKEY root, LPCWSTR subKey, LPCWSTR name) {
-        DWORD value = 0;
-        LiveRead read = ReadLiveNumber(root, subKey, name, value);
-        Account(root, subKey, name, read, false);
-        if (read != LiveRead::Read) return false;
-        Compare(root, subKey, name, NumberText(value));
+        const LiveReads::Read& live = live_.Number(root, subKey, name);
+        Account(root, subKey, name, live.read, false);
+        if (live.read != LiveRead::Read) return false;
+        Compare(root, subKey, name, NumberText(live.number));
         return true;
     }
 
     bool String(HKEY root, LPCWSTR subKey, LPCWSTR name) {
-        WCHAR text[MAX_PATH];
-        DWORD type = REG_NONE;
-        LiveRead read = ReadLiveText(root, subKey, name, text, &type);
-        Account(root, subKey, name, read, true);
-        if (read != LiveRead::Read) return false;
+        const LiveReads::Read& live = live_.Text(root, subKey, name);
+        Account(root, subKey, name, live.read, true);
+        if (live.read != LiveRead::Read) return false;
+        DWORD type = live.type;
+        LPCWSTR text = live.text.c_str();
         if (type == REG_MULTI_SZ) Gap(Say::MultiString, root, subKey, name);
         else if (type != REG_SZ) Gap(Say::OtherStringType, root, subKey, name, {}, static_cast<int>(type));
         else NameBytesLost(root, subKey, name, text);
@@ -130,16 +159,17 @@ private:
 
     const WorkspaceReport& ws_;
     VerifyReport& out_;
+    LiveReads& live_;
     std::map<std::wstring, ReplayedWrite> records_;
     std::set<std::wstring> accounted_;
 };
 
-void VerifyValues(const WorkspaceReport& ws, VerifyReport& out) {
+void VerifyValues(const WorkspaceReport& ws, VerifyReport& out, LiveReads& live) {
     SettingsEncoding encoding = ws.settings.encoding;
     if (encoding != SettingsEncoding::Missing && encoding != SettingsEncoding::TooLarge && !ws.settings.Usable()) {
         out.gaps.push_back({Say::SettingsNotUsable, {ws.name, ws.settingsFile}, static_cast<int>(encoding)});
     }
-    LiveCarrier carrier(ws, out);
+    LiveCarrier carrier(ws, out, live);
     for (size_t i = 0; i < kCatalogueRows; ++i) WalkCatalogueRow(carrier, kCatalogue[i]);
     carrier.NameForeignRecords();
     // A settings file that holds none of them is one gap, not hundreds.
@@ -286,12 +316,13 @@ void VerifyAccount(const Accounts& accounts, VerifyReport& out) {
 VerifyReport VerifyWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second, const Accounts& accounts) {
     VerifyReport report;
     VerifyAccount(accounts, report);
+    LiveReads live;
     for (const WorkspaceReport* ws : {&primary, &second}) {
         if (!ws->IsFolder()) {
             report.gaps.push_back({ws->Found() ? Say::NotAFolder : Say::NotFound, {ws->name}});
             continue;
         }
-        VerifyValues(*ws, report);
+        VerifyValues(*ws, report, live);
         VerifyHives(*ws, report);
         for (const DataSet& set : kDataSets) VerifyDataSet(*ws, set, report);
         VerifyMvdMng(*ws, report);

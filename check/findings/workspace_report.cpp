@@ -68,7 +68,7 @@ void InspectContents(WorkspaceReport& report) {
         for (const auto& path : scan.tooLong) report.problems.push_back({Say::PathTooLongToRestore, {folder + L"\\" + path}});
         report.folders.emplace_back(set.workspaceFolder, scan);
     }
-    report.mvdMngKind = KindOfEntry(root + L"\\" + kMvdMngIniName, &report.mvdMngSize);
+    report.mvdMngKind = JudgeEntry(root + L"\\" + kMvdMngIniName, &report.mvdMngSize);
     if (report.mvdMngKind == EntryKind::Link) report.unsafe.push_back({Say::EntryIsLink, {root + L"\\" + kMvdMngIniName}});
     // Links among the other entries of the workspace's top level (those inside a set's folder are
     // named with the set).
@@ -103,7 +103,7 @@ WorkspaceReport InspectWorkspace(Workspace which) {
     if (!env.FindTempDirectory(which)) return report;
     report.path = env.m_strTempDirectory;
     report.settingsFile = env.m_strIniFile;
-    report.kind = KindOfEntry(report.path);
+    report.kind = JudgeEntry(report.path);
     switch (report.kind) {
     case EntryKind::Missing: report.path.clear(); break;
     case EntryKind::File: report.problems.push_back({Say::WorkspacePlainFile, {}}); break;

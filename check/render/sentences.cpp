@@ -124,7 +124,7 @@ std::wstring UntrustedDetail(const Finding& finding) {
 
 std::wstring UntrustedAdvice(const Finding& finding) {
     auto trust = static_cast<WorkspaceTrust>(finding.detail);
-    std::wstring secured = trust == WorkspaceTrust::OthersCanWrite ? L"; Movendo.exe /get secures it before it writes again" : L"";
+    std::wstring secured = trust == WorkspaceTrust::OthersCanWrite ? std::wstring(L"; Movendo.exe /get secures it before it writes again") : std::wstring();
     return secured + L"; as an administrator, check what it holds, then give it the protected permissions (" +
            ProtectCommands(finding.names[0]) + L") or delete it";
 }
@@ -150,7 +150,8 @@ std::wstring TypeText(uint32_t type) {
 // The subject of a key difference: a subkey, or a value of the key or of a subkey.
 std::wstring KeyChangeText(const Finding& finding) {
     const std::wstring& key = finding.names[3];
-    std::wstring value = (key.empty() ? L"" : key + L"\\") + (finding.names[4].empty() ? L"(default)" : finding.names[4]);
+    std::wstring value = key.empty() ? std::wstring() : key + L"\\";
+    value += finding.names[4].empty() ? std::wstring(L"(default)") : finding.names[4];
     switch (static_cast<KeyChange>(finding.detail)) {
     case KeyChange::KeyMissing: return L"it holds the subkey " + key + L", which this machine no longer has: /set would bring it back";
     case KeyChange::KeyAdded: return L"this machine's subkey " + key + L" is not in it: /set would remove it";
@@ -342,7 +343,7 @@ std::wstring ConfirmWhyText(const ConfirmFailure& failure) {
         return L"differs (now " + TypeText(static_cast<uint32_t>(std::stoul(n[0]))) + L" \"" + n[1] + L"\", planned " +
                TypeText(static_cast<uint32_t>(std::stoul(n[2]))) + L" \"" + n[3] + L"\")";
     case ConfirmWhy::KeyDiffers: {
-        Finding first{Say::HiveKeyDiffers, {L"", L"", L"", failure.differences[0].key, failure.differences[0].value},
+        Finding first{Say::HiveKeyDiffers, {std::wstring(), std::wstring(), std::wstring(), failure.differences[0].key, failure.differences[0].value},
                       static_cast<int>(failure.differences[0].change),
                       {{failure.differences[0].live.type, failure.differences[0].live.data},
                        {failure.differences[0].saved.type, failure.differences[0].saved.data}}};
@@ -376,5 +377,8 @@ std::wstring DataText(uint32_t type, const std::string& bytes) {
         hex += kDigits[static_cast<unsigned char>(bytes[i]) >> 4];
         hex += kDigits[static_cast<unsigned char>(bytes[i]) & 15];
     }
-    return TypeText(type) + L" of " + std::to_wstring(bytes.size()) + L" bytes" + (hex.empty() ? L"" : L" " + hex + (bytes.size() > 16 ? L"..." : L""));
+    std::wstring text = TypeText(type) + L" of " + std::to_wstring(bytes.size()) + L" bytes";
+    if (!hex.empty()) text += L" " + hex;
+    if (bytes.size() > 16) text += L"...";
+    return text;
 }
