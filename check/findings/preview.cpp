@@ -100,7 +100,7 @@ void AddSnapshots(const WorkspaceReport& primary, const WorkspaceReport& second,
         std::vector<const WorkspaceReport*> runs = {&primary};
         if (last == &second) runs.push_back(&second);
         if (!HiveIn(primary, i) && !HiveIn(second, i)) {
-            preview.snapshots.push_back({key, file, L"", SnapshotOutcome::NotSaved});
+            preview.snapshots.push_back({key, file, std::wstring(), SnapshotOutcome::NotSaved});
             continue;
         }
         switch (KeyAtSnapshotLoad(i, runs)) {
