@@ -1,6 +1,5 @@
 #include "check/facts/account.h"
 
-#include <vector>
 
 #include "platform/handles.h"
 

@@ -17,7 +17,7 @@ enum class Say {
     // The two workspaces.
     RecordOnlyIn, RecordDiffers, FileOnlyIn, FileSizeDiffers,
     // /verify: the workspaces against this machine.
-    NotAFolder, NotFound, SettingsNotUsable, SettingsHoldsNone, ValueNotSaved, RecordReadsAsAnotherNumber, RecordDiffers2,
+    NotAFolder, NotFound, SettingsNotUsable, SettingsHoldsNone, ValueNotSaved, RecordReadsAsAnotherNumber, ValueDiffersFromRecord,
     RecordForeign, EmptyText, ValueUnreadable, TextTooLong, NumberTooLong, NotANumber, TextWithLineBreak, MultiString,
     OtherStringType, TextNotByteForByte, HiveWithoutKey, HiveKeyUnreadable, HiveDamaged, HiveMissingForKey, HiveKeyDiffers,
     HiveKeyPartlyRead, SetUnreachable, CopyLink, CopyTooLong, CopyOverLink, CopyDiffers, CopySourceUnreadable, CopyMissing,

@@ -153,7 +153,7 @@ private:
         } else if (saved->ReadsAsAnotherNumber()) {
             recordGaps.push_back({Say::RecordReadsAsAnotherNumber, Where(root, subKey, name, {saved->recordText, saved->text, live})});
         } else if (saved->text != live) {
-            recordGaps.push_back({Say::RecordDiffers2, Where(root, subKey, name, {live, saved->text})});
+            recordGaps.push_back({Say::ValueDiffersFromRecord, Where(root, subKey, name, {live, saved->text})});
         }
     }
 

@@ -39,7 +39,7 @@ const SentenceRow kSentences[] = {
     {Say::SettingsHoldsNone, L"{0}: the settings file {1} holds none of the {2} values this machine has"},
     {Say::ValueNotSaved, L"{0}: [{1}] {2}: not saved (now \"{3}\")"},
     {Say::RecordReadsAsAnotherNumber, L"{0}: [{1}] {2}: its record \"{3}\" is read by /set as {4} (now \"{5}\")"},
-    {Say::RecordDiffers2, L"{0}: [{1}] {2}: differs (now \"{3}\", saved \"{4}\")"},
+    {Say::ValueDiffersFromRecord, L"{0}: [{1}] {2}: differs (now \"{3}\", saved \"{4}\")"},
     {Say::RecordForeign, L"{0}: [{1}] {2}: saved \"{3}\", but this machine has no such value: {b}"},
     {Say::EmptyText, L"{0}: [{1}] {2}: its text is empty, so no record is saved: /set leaves the installed value"},
     {Say::ValueUnreadable, L"{0}: [{1}] {2}: it exists but cannot be read, so a backup saves no record of it"},
@@ -147,22 +147,30 @@ std::wstring TypeText(uint32_t type) {
     return name ? std::wstring(name) : L"type " + std::to_wstring(type);
 }
 
-// The subject of a key difference: a subkey, or a value of the key or of a subkey.
-std::wstring KeyChangeText(const Finding& finding) {
+// A key difference as /verify tells it (the saved key against this machine) or as /confirm does
+// (the planned key against this machine after /set).
+std::wstring KeyChangeText(const Finding& finding, bool planned) {
     const std::wstring& key = finding.names[3];
     std::wstring value = key.empty() ? std::wstring() : key + L"\\";
     value += finding.names[4].empty() ? std::wstring(L"(default)") : finding.names[4];
     switch (static_cast<KeyChange>(finding.detail)) {
-    case KeyChange::KeyMissing: return L"it holds the subkey " + key + L", which this machine no longer has: /set would bring it back";
-    case KeyChange::KeyAdded: return L"this machine's subkey " + key + L" is not in it: /set would remove it";
-    case KeyChange::ValueMissing: return L"it holds the value " + value + L", which this machine no longer has: /set would bring it back";
-    case KeyChange::ValueAdded: return L"this machine's value " + value + L" is not in it: /set would remove it";
+    case KeyChange::KeyMissing:
+        return planned ? L"the planned subkey " + key + L" is missing" : L"it holds the subkey " + key + L", which this machine no longer has: /set would bring it back";
+    case KeyChange::KeyAdded:
+        return planned ? L"the subkey " + key + L" was not planned" : L"this machine's subkey " + key + L" is not in it: /set would remove it";
+    case KeyChange::ValueMissing:
+        return planned ? L"the planned value " + value + L" is missing"
+                       : L"it holds the value " + value + L", which this machine no longer has: /set would bring it back";
+    case KeyChange::ValueAdded:
+        return planned ? L"the value " + value + L" was not planned" : L"this machine's value " + value + L" is not in it: /set would remove it";
     case KeyChange::ValueDiffers:
-        return L"the value " + value + L" differs (now " + DataText(finding.data[0].first, finding.data[0].second) + L", saved " +
-               DataText(finding.data[1].first, finding.data[1].second) + L")";
+        return L"the value " + value + L" differs (now " + DataText(finding.data[0].first, finding.data[0].second) +
+               (planned ? L", planned " : L", saved ") + DataText(finding.data[1].first, finding.data[1].second) + L")";
     }
     return L"?";
 }
+
+std::wstring Counted(const std::wstring& count, const wchar_t* one, const wchar_t* many) { return count + L" " + (count == L"1" ? one : many); }
 
 std::wstring DetailText(const Finding& finding) {
     switch (finding.what) {
@@ -172,7 +180,7 @@ std::wstring DetailText(const Finding& finding) {
     case Say::HiveNotWhole:
     case Say::HiveDamaged: return HiveDetailText(finding.detail, finding.names[finding.names.size() - 2], finding.names.back());
     case Say::OtherStringType: return TypeName(static_cast<uint32_t>(finding.detail)) ? TypeName(static_cast<uint32_t>(finding.detail)) : L"a type other than REG_SZ";
-    case Say::HiveKeyDiffers: return KeyChangeText(finding);
+    case Say::HiveKeyDiffers: return KeyChangeText(finding, false);
     case Say::LossUnsafe: {
         Finding inner{static_cast<Say>(finding.detail), std::vector<std::wstring>(finding.names.begin() + 1, finding.names.end())};
         return Sentence(inner);
@@ -347,8 +355,9 @@ std::wstring ConfirmWhyText(const ConfirmFailure& failure) {
                       static_cast<int>(failure.differences[0].change),
                       {{failure.differences[0].live.type, failure.differences[0].live.data},
                        {failure.differences[0].saved.type, failure.differences[0].saved.data}}};
-        return L"not as " + n[3] + L" holds it: " + n[0] + L" values differ, " + n[1] + L" values and " + n[2] +
-               L" subkeys are missing or not planned; the first: " + KeyChangeText(first);
+        return L"not as " + n[3] + L" holds it (" + Counted(n[0], L"value differs", L"values differ") + L", " +
+               Counted(n[1], L"value", L"values") + L" and " + Counted(n[2], L"subkey", L"subkeys") + L" missing or not planned); " +
+               KeyChangeText(first, true);
     }
     case ConfirmWhy::FileMissing: return L"missing";
     case ConfirmWhy::FileUnreadable: return L"cannot be read";
