@@ -52,4 +52,8 @@ public:
     char m_szLog[MAX_PATH];
     // Set when a record could not be written to the settings file of the current backup pass.
     bool m_bRecordWriteFailed = false;
+    // Set when a carried item of the current restore pass did not land: a value read from the
+    // settings file that could not be written, a hive file not loaded over its key, a saved file
+    // not copied into place. Such a pass keeps its workspace.
+    bool m_bRestoreIncomplete = false;
 };

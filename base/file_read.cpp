@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/links.h"
 #include "platform/handles.h"
 
 namespace {
@@ -9,9 +10,6 @@ namespace {
 HANDLE OpenForReading(const std::wstring& path) {
     return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
-
-// True when an open failed because nothing is at the path (rather than that it cannot be read).
-bool NothingThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 bool SizeOf(HANDLE file, uint64_t& size) {
     LARGE_INTEGER large;
@@ -54,7 +52,7 @@ FileComparison CompareFileContents(const std::wstring& source, const std::wstrin
     }
     KernelHandle to(OpenForReading(copy));
     if (!to.Valid()) {
-        result.match = NothingThere(GetLastError()) ? FileMatch::CopyMissing : FileMatch::CopyUnreadable;
+        result.match = IsMissingError(GetLastError()) ? FileMatch::CopyMissing : FileMatch::CopyUnreadable;
         return result;
     }
     if (!SizeOf(to.Get(), result.copySize)) {
@@ -71,7 +69,7 @@ FileReadResult ReadWholeFile(const std::wstring& path, uint64_t sizeBound) {
     FileReadResult result;
     KernelHandle file(OpenForReading(path));
     if (!file.Valid()) {
-        result.status = NothingThere(GetLastError()) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
+        result.status = IsMissingError(GetLastError()) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
         return result;
     }
     if (!SizeOf(file.Get(), result.size)) {
@@ -102,7 +100,7 @@ FileHash HashWholeFile(const std::wstring& path) {
     FileHash result;
     KernelHandle file(OpenForReading(path));
     if (!file.Valid()) {
-        result.status = NothingThere(GetLastError()) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
+        result.status = IsMissingError(GetLastError()) ? FileReadStatus::Missing : FileReadStatus::Unreadable;
         return result;
     }
     result.fnv1a64 = Fnv1a64(nullptr, 0);

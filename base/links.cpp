@@ -19,19 +19,30 @@ bool IsLinkTag(DWORD attributes, DWORD tag) {
 
 }  // namespace
 
-bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, OpenedEntry& entry) {
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, OpenedEntry& entry) {
     entry.handle.Reset();
-    HANDLE opened = CreateFileW(path, access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    *entry.handle.Receive() = opened;
-    FILE_ATTRIBUTE_TAG_INFO info;
-    if (!entry.handle.Valid() || !GetFileInformationByHandleEx(entry.handle.Get(), FileAttributeTagInfo, &info, sizeof info)) {
+    DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL);
+    *entry.handle.Receive() = CreateFileW(path, access | FILE_READ_ATTRIBUTES, share, nullptr, disposition, flags, nullptr);
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!entry.handle.Valid() || !GetFileInformationByHandleEx(entry.handle.Get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        !GetFileInformationByHandle(entry.handle.Get(), &info)) {
+        DWORD error = GetLastError();
         entry.handle.Reset();
+        SetLastError(error);
         return false;
     }
-    entry.attributes = info.FileAttributes;
-    entry.link = IsLinkTag(info.FileAttributes, info.ReparseTag);
+    entry.attributes = tag.FileAttributes;
+    entry.link = IsLinkTag(tag.FileAttributes, tag.ReparseTag);
+    entry.links = info.nNumberOfLinks;
+    entry.size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    entry.lastWrite = info.ftLastWriteTime;
+    entry.volume = info.dwVolumeSerialNumber;
     return true;
+}
+
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry& entry) {
+    return OpenEntry(path, access, share, folder, OPEN_EXISTING, entry);
 }
 
 // Only a reparse point can be a link; its tag is read from its own listing. One whose tag cannot
@@ -47,7 +58,9 @@ bool IsListedLink(LPCWSTR path) {
 bool IsLink(LPCWSTR path) {
     if (IsListedLink(path)) return true;
     OpenedEntry opened;
-    return OpenEntry(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, opened) && opened.link;
+    DWORD attributes = GetFileAttributesW(path);
+    bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return OpenEntry(path, 0, kShareAll, folder, opened) && opened.link;
 }
 
 bool PassesThroughLink(LPCWSTR path, size_t from) {

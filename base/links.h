@@ -9,9 +9,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/handles.h"
 #include "platform/platform.h"
+
+// True when an open failed because nothing is at the path (rather than that it cannot be read).
+inline bool IsMissingError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// The sharing of an open that lets every other open happen.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // An entry opened once on itself (a link at the end of the path is not followed), with what
 // that handle says of it. What is decided from it is done through the same handle, so an entry
@@ -20,12 +27,22 @@ struct OpenedEntry {
     KernelHandle handle;
     DWORD attributes = 0;
     bool link = false;
+    DWORD links = 0;         // the names the file has (a hard link gives it more than one)
+    uint64_t size = 0;
+    FILETIME lastWrite = {};
+    DWORD volume = 0;        // the serial number of its volume
+
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 // Opens the entry at the path with the access asked for (and the right to read its attributes)
-// and the sharing given, and reads its attributes and reparse tag through the handle. False when
-// it cannot be opened or read.
-bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, OpenedEntry& entry);
+// and the sharing given, and reads what it is through the handle. Only a folder is opened with
+// backup semantics (a folder cannot be opened without them; a file opened with them would
+// bypass its security while a backup privilege is enabled). False when it cannot be opened or
+// read; a folder asked for that is a file, or a file that is a folder, cannot be opened.
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry& entry);
+// The same with a disposition: OPEN_EXISTING, or CREATE_NEW for a file that must not exist yet.
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, OpenedEntry& entry);
 
 // True when the entry at the path is itself a link (it is not followed): when its listing says so
 // or a handle on it does. (A handle may not tell a link, as under Wine; a listing can be out of date.)

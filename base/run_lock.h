@@ -1,5 +1,5 @@
-// The machine-wide lock that one run of the program holds for its whole length, and the one rule
-// of whether an object of that name is a run's lock: the program and MovendoCheck both ask it.
+// The machine-wide lock that one run of the program owns for its whole length, and the one rule
+// of whether a run holds it: the program and MovendoCheck both ask it.
 #pragma once
 
 #include "platform/handles.h"
@@ -7,11 +7,30 @@
 // The lock's name.
 extern LPCWSTR const kRunMutexName;  // L"Global\\Movendo.Run"
 
-// Takes the lock, made so that only SYSTEM and Administrators may use it. False when a run holds
-// it already; an object of that name that no run made (another owner) stops nothing.
-bool TakeRunLock(KernelHandle& lock);
+// The lock as a run owns it: released when the run ends.
+class RunLock {
+public:
+    RunLock() = default;
+    ~RunLock();
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
 
-// True while a run holds the lock: an object of that name whose owner is SYSTEM, Administrators
-// or the running user, or one that this process may not even open (a run's lock, made for
-// administrators only, seen by a process that is not elevated).
+    // Takes the lock, made so that only SYSTEM and Administrators may use it, with owner
+    // Administrators. False when another run owns it: an object of that name whose owner is
+    // SYSTEM or Administrators and that stays owned for kRunLockWaitMs (a lock that a killed run
+    // left is taken over; one that MovendoCheck's probe holds for a moment is waited for). An
+    // object of that name that anyone else made first stops nothing.
+    bool Take();
+
+private:
+    KernelHandle mutex_;
+    bool owned_ = false;
+};
+
+// How long a starting run waits for a lock that is owned.
+constexpr DWORD kRunLockWaitMs = 500;
+
+// True while a run owns the lock, or when this process may not even open it (a run's lock, made
+// for administrators only, seen by a process that is not elevated). The probe owns a free lock for
+// no longer than it takes to let it go again, so a run that starts meanwhile waits, never ends.
 bool RunLockHeld();

@@ -14,7 +14,6 @@ namespace {
 // delete it or its children, change its permissions or its owner, and the generic forms of these.
 constexpr DWORD kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
                                 WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kOnItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
 
 // The running user's SID, in the token information it was read into.
@@ -62,23 +61,20 @@ WorkspaceTrust JudgeHandle(HANDLE entry) {
     return GrantsOthers(dacl) ? WorkspaceTrust::OthersCanWrite : WorkspaceTrust::Trusted;
 }
 
-void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor);
+void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor, bool folder);
 
 void SecureFolderContents(LPCWSTR folder, PSECURITY_DESCRIPTOR descriptor) {
     ForEachFolderEntry(folder, [descriptor](const WIN32_FIND_DATAW& entry, LPCWSTR path) {
-        if (!IsLinkEntry(entry)) SecureEntry(path, descriptor);
+        if (!IsLinkEntry(entry)) SecureEntry(path, descriptor, IsFolderEntry(entry));
     });
 }
 
 // The entry is held open (with a right that sharing counts, others not allowed to rename or
 // delete it) while what it holds is secured, so its path keeps naming it.
-void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor) {
+void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor, bool folder) {
     OpenedEntry opened;
-    DWORD access = FILE_LIST_DIRECTORY | READ_CONTROL | WRITE_DAC | WRITE_OWNER;
-    if (!OpenEntry(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, opened) ||
-        opened.link) {
-        return;
-    }
+    DWORD access = (folder ? FILE_LIST_DIRECTORY : 0) | READ_CONTROL | WRITE_DAC | WRITE_OWNER;
+    if (!OpenEntry(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, folder, opened) || opened.link) return;
     SetKernelObjectSecurity(opened.handle.Get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor);
     if (opened.attributes & FILE_ATTRIBUTE_DIRECTORY) SecureFolderContents(path, descriptor);
 }
@@ -115,7 +111,7 @@ bool SecureWorkspace(LPCWSTR workspacePath) {
                                                               nullptr)) {
         return false;
     }
-    SecureEntry(workspacePath, descriptor.Get());
+    SecureEntry(workspacePath, descriptor.Get(), true);
     return JudgeWorkspaceTrust(workspacePath) == WorkspaceTrust::Trusted;
 }
 

@@ -1,10 +1,118 @@
 #include "base/whole_copy.h"
 
 #include <cwchar>
+#include <memory>
 
+#include "base/folder_walk.h"
 #include "base/path_buffer.h"
 
 LPCWSTR const kPartialCopySuffix = L".mvpart";
+
+namespace {
+
+// The attributes a copy carries from its source.
+constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kCopyChunk = 1u << 20;
+
+// The source is read through the handle that judged it, and nobody may write it meanwhile.
+const EntryOpen kSourceOpen = {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, false};
+// The destination is opened to be judged, to lend its DACL and to lose its read-only attribute;
+// asking for the right to delete it tells whether a program holds it without sharing that.
+const EntryOpen kDestinationOpen = {READ_CONTROL | FILE_WRITE_ATTRIBUTES | DELETE, kShareAll, OPEN_EXISTING, false};
+const EntryOpen kPartOpen = {GENERIC_WRITE | WRITE_DAC, 0, CREATE_NEW, false};
+const EntryOpen kAttributesOpen = {FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING, false};
+
+uint64_t ListedSize(const WIN32_FIND_DATAW& entry) { return uint64_t(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow; }
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// A whole earlier copy of the same file: the same size, last-write time and carried attributes.
+bool ListedAlike(const WIN32_FIND_DATAW& source, const WIN32_FIND_DATAW& copy) {
+    bool plain = !IsFolderEntry(source) && !IsFolderEntry(copy) && !IsLinkEntry(copy);
+    return plain && ListedSize(source) == ListedSize(copy) && SameTime(source.ftLastWriteTime, copy.ftLastWriteTime) &&
+           (source.dwFileAttributes & kCarriedAttributes) == (copy.dwFileAttributes & kCarriedAttributes);
+}
+
+bool SetBasic(const OpenedEntry& entry, DWORD attributes, const FILETIME* lastWrite) {
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    if (lastWrite) {
+        basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(uint64_t(lastWrite->dwHighDateTime) << 32 | lastWrite->dwLowDateTime);
+    }
+    return SetFileInformationByHandle(entry.handle.Get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+void DeleteThrough(OpenedEntry& entry) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+    entry.handle.Reset();
+}
+
+CopyVerdict JudgeSource(const HeldFolder& from, LPCWSTR name, OpenedEntry& source) {
+    switch (OpenInFolder(from, name, kSourceOpen, source)) {
+    case OpenResult::Opened: break;
+    case OpenResult::Redirected:
+    case OpenResult::Link: return CopyVerdict::SourceRedirected;
+    default: return CopyVerdict::SourceUnreadable;
+    }
+    if (source.link) return CopyVerdict::SourceRedirected;
+    if (source.IsFolder()) return CopyVerdict::SourceUnreadable;
+    return source.links > 1 ? CopyVerdict::SourceHardLink : CopyVerdict::Copy;
+}
+
+CopyVerdict JudgeDestination(const HeldFolder& to, LPCWSTR name, OpenedEntry& destination) {
+    switch (OpenInFolder(to, name, kDestinationOpen, destination)) {
+    case OpenResult::Opened: break;
+    case OpenResult::Missing: return CopyVerdict::Copy;  // gone since the listing: a new file
+    case OpenResult::Redirected:
+    case OpenResult::Link: return CopyVerdict::DestinationLink;
+    case OpenResult::Failed:
+        return GetLastError() == ERROR_SHARING_VIOLATION ? CopyVerdict::DestinationHeld
+                                                         : CopyVerdict::DestinationUnreadable;
+    }
+    if (destination.link) return CopyVerdict::DestinationLink;
+    if (destination.IsFolder()) return CopyVerdict::DestinationFolder;
+    return destination.links > 1 ? CopyVerdict::DestinationHardLink : CopyVerdict::Copy;
+}
+
+// Copies every byte of the source into the part file.
+bool CopyBytes(const FileCopy& copy, const OpenedEntry& part) {
+    std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
+    uint64_t copied = 0;
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(copy.source.handle.Get(), buffer.get(), kCopyChunk, &read, nullptr)) return false;
+        if (read == 0) break;
+        if (!WriteFile(part.handle.Get(), buffer.get(), read, &written, nullptr) || written != read) return false;
+        copied += read;
+    }
+    return copied == copy.source.size;
+}
+
+// The replaced file's DACL goes to its replacement, so that whoever could change the file before
+// still can. A drive that keeps no permissions has none to give.
+bool LendRights(const OpenedEntry& destination, const OpenedEntry& part) {
+    PACL dacl = nullptr;
+    LocalDescriptor descriptor;
+    if (GetSecurityInfo(destination.handle.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                        nullptr, descriptor.Receive()) != ERROR_SUCCESS) {
+        return true;
+    }
+    return SetKernelObjectSecurity(part.handle.Get(), DACL_SECURITY_INFORMATION, descriptor.Get()) != FALSE;
+}
+
+// A part file of that name, left by a run that ended early, goes first.
+bool ClearPartName(const HeldFolder& to, LPCWSTR part) {
+    OpenedEntry stale;
+    OpenResult found = OpenInFolder(to, part, kAttributesOpen, stale);
+    stale.handle.Reset();
+    return found == OpenResult::Missing || RemoveInFolder(to, part, false);
+}
+
+}  // namespace
 
 bool IsPartFileName(LPCWSTR name) {
     size_t length = std::wcslen(name), suffix = std::wcslen(kPartialCopySuffix);
@@ -33,23 +141,53 @@ bool FormatPartPath(LPCWSTR to, PathBuffer& part) {
     return true;
 }
 
-namespace {
-
-bool CopyToNewFile(LPCWSTR from, LPCWSTR to) {
-    if (CopyFileW(from, to, TRUE)) return true;
-    if (GetLastError() != ERROR_FILE_EXISTS) RemoveFile(to);
-    return false;
+bool FormatPartName(const HeldFolder& folder, LPCWSTR name, PathBuffer& part) {
+    PathBuffer path, partPath;
+    if (!FormatPath(path, L"%ls\\%ls", folder.path, name) || !FormatPartPath(path, partPath)) return false;
+    return FormatPath(part, L"%ls", partPath + std::wcslen(folder.path) + 1);
 }
 
-}  // namespace
+bool CopyLands(CopyVerdict verdict) { return verdict == CopyVerdict::Copy || verdict == CopyVerdict::Unchanged; }
 
-bool CopyFileWhole(LPCWSTR from, LPCWSTR to) {
-    if (FileMissing(to)) return CopyToNewFile(from, to);
-    PathBuffer partial;
-    if (!FormatPartPath(to, partial)) return false;
-    if (!FileMissing(partial) && !RemoveFile(partial)) return false;
-    if (!CopyToNewFile(from, partial)) return false;
-    if (MoveFileExW(partial, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    RemoveFile(partial);
-    return false;
+CopyVerdict JudgeFileCopy(const HeldFolder& from, const HeldFolder* to, LPCWSTR name, const WIN32_FIND_DATAW* source,
+                          const WIN32_FIND_DATAW* destination, bool keepUnchanged, FileCopy& copy) {
+    copy.source.handle.Reset();
+    copy.destination.handle.Reset();
+    if (keepUnchanged && source && destination && ListedAlike(*source, *destination)) {
+        return copy.verdict = CopyVerdict::Unchanged;
+    }
+    copy.verdict = JudgeSource(from, name, copy.source);
+    if (copy.verdict != CopyVerdict::Copy || to == nullptr) return copy.verdict;
+    PathBuffer part;
+    if (!FormatPartName(*to, name, part)) return copy.verdict = CopyVerdict::NoPartName;
+    if (destination == nullptr) return copy.verdict;
+    if (IsLinkEntry(*destination)) return copy.verdict = CopyVerdict::DestinationLink;
+    if (IsFolderEntry(*destination)) return copy.verdict = CopyVerdict::DestinationFolder;
+    return copy.verdict = JudgeDestination(*to, name, copy.destination);
+}
+
+bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
+    PathBuffer partName;
+    OpenedEntry part;
+    if (copy.verdict != CopyVerdict::Copy || !FormatPartName(to, name, partName) || !ClearPartName(to, partName)) {
+        return false;
+    }
+    if (OpenInFolder(to, partName, kPartOpen, part) != OpenResult::Opened) return false;
+    bool replaces = copy.destination.handle.Valid();
+    bool readOnly = replaces && (copy.destination.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    bool ready = CopyBytes(copy, part) && (!replaces || LendRights(copy.destination, part)) &&
+                 (!readOnly || SetBasic(copy.destination, copy.destination.attributes & ~FILE_ATTRIBUTE_READONLY, nullptr));
+    // The replaced file is let go before the rename: a file still open cannot be replaced.
+    DWORD earlier = copy.destination.attributes;
+    copy.destination.handle.Reset();
+    if (!ready || !RenameIntoFolder(part, to, name, replaces)) {
+        DeleteThrough(part);
+        OpenedEntry again;
+        if (readOnly && OpenInFolder(to, name, kAttributesOpen, again) == OpenResult::Opened && again.links == 1 && !again.link) {
+            SetBasic(again, earlier, nullptr);
+        }
+        return false;
+    }
+    SetBasic(part, copy.source.attributes & kCarriedAttributes, &copy.source.lastWrite);
+    return true;
 }

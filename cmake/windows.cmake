@@ -10,6 +10,8 @@ option(MOVENDO_WINDOWS_TESTS "Build the contract tests, the test helper and the 
 add_library(movendo_core STATIC ${MOVENDO_CORE_SOURCES})
 target_include_directories(movendo_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_precompile_headers(movendo_core PRIVATE ${MOVENDO_PRECOMPILED})
+# Renames by handle into a held folder go through the native call (base/held_folder.cpp).
+target_link_libraries(movendo_core PUBLIC ntdll)
 
 add_executable(Movendo WIN32 app/main_win.cpp app/Movendo.rc)
 target_link_libraries(Movendo PRIVATE movendo_core advapi32 shell32 ${WIN_LINK_STATIC})

@@ -5,10 +5,7 @@
 LPCWSTR const kRebuiltDataFiles[2] = {L"HDD.dat", L"VideoFolder.dat"};
 
 void DeleteHddAndVideoFolderFiles() {
-    PathBuffer root;
-    if (!LocateSystemRoot(kDataSets[kSuiteData], root)) return;
-    for (LPCWSTR name : kRebuiltDataFiles) {
-        PathBuffer path;
-        if (FormatPath(path, L"%ls\\%ls", root, name)) DeleteFileW(path);
-    }
+    HeldSetRoot root;
+    if (HoldSystemRoot(kDataSets[kSuiteData], false, root) != OpenResult::Opened) return;
+    for (LPCWSTR name : kRebuiltDataFiles) RemoveInFolder(root.Root(), name, false);
 }

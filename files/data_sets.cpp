@@ -1,13 +1,9 @@
-// The data sets and the eight copies between the system and the workspace of the current pass.
+// The data sets: where each lies on the system and in a workspace, and the names it carries.
 #include "files/data_sets.h"
 
 #include <cwchar>
 
-#include "base/environment.h"
 #include "base/links.h"
-#include "base/whole_copy.h"
-#include "files/mirror.h"
-#include "files/stale_entries.h"
 
 namespace {
 
@@ -27,7 +23,35 @@ constexpr NameFilter Filter(FilterKind kind, const LPCWSTR (&names)[N]) {
 // A workspace path is checked for links from its drive on.
 constexpr size_t kDriveLength = 2;
 
-enum class Direction { ToWorkspace, FromWorkspace };
+bool KnownFolderPath(const DataSet& set, PathBuffer& known) {
+    return SUCCEEDED(SHGetFolderPathW(nullptr, set.csidl, nullptr, SHGFP_TYPE_CURRENT, known));
+}
+
+// Holds the folders of `relative` below `top`; a missing last one is made first with makeLast
+// (one level, in the held folder above it).
+OpenResult HoldBelow(const HeldFolder& top, LPCWSTR relative, bool makeLast, HeldPath& held) {
+    OpenResult result = HoldFolderPath(top, relative, held);
+    if (result != OpenResult::Missing || !makeLast) return result;
+    LPCWSTR last = std::wcsrchr(relative, L'\\');
+    const HeldFolder* parent = &top;
+    if (last != nullptr) {
+        PathBuffer above;
+        size_t length = static_cast<size_t>(last - relative);
+        std::wmemcpy(above, relative, length);
+        above[length] = 0;
+        if (HoldFolderPath(top, above, held) != OpenResult::Opened) return OpenResult::Missing;
+        parent = &held.Last();
+    } else {
+        held.count = 0;
+    }
+    LPCWSTR name = last ? last + 1 : relative;
+    PathBuffer path;
+    if (held.count == HeldPath::kDepth || !FormatPath(path, L"%ls\\%ls", parent->path, name)) return OpenResult::Failed;
+    CreateDirectoryW(path, nullptr);
+    result = HoldSubFolder(*parent, name, held.levels[held.count]);
+    if (result == OpenResult::Opened) ++held.count;
+    return result;
+}
 
 }  // namespace
 
@@ -40,17 +64,9 @@ const DataSet kDataSets[kDataSetCount] = {
 LPCWSTR const kMvdMngIniFolder = L"C:\\";
 LPCWSTR const kMvdMngIniName = L"MvdMng.ini";
 
-// A part file is never carried, whatever the set's list says.
-bool PassesFilter(const NameFilter& filter, LPCWSTR fileName) {
-    if (IsPartFileName(fileName)) return false;
-    bool listed = false;
-    for (size_t i = 0; i < filter.count && !listed; ++i) listed = _wcsicmp(fileName, filter.names[i]) == 0;
-    return listed == (filter.kind == FilterKind::Inclusion);
-}
-
 bool LocateSystemRoot(const DataSet& set, PathBuffer& root) {
     PathBuffer known;
-    if (FAILED(SHGetFolderPathW(nullptr, set.csidl, nullptr, SHGFP_TYPE_CURRENT, known))) return false;
+    if (!KnownFolderPath(set, known)) return false;
     return FormatPath(root, L"%ls\\%ls", known, set.systemFolder) && !PassesThroughLink(root, std::wcslen(known));
 }
 
@@ -59,93 +75,16 @@ bool LocateWorkspaceRoot(const DataSet& set, LPCWSTR workspace, PathBuffer& root
     return FormatPath(root, L"%ls\\%ls", workspace, set.workspaceFolder) && !PassesThroughLink(root, kDriveLength);
 }
 
-namespace {
-
-// One tree copy of a set, in either direction. The known folder is looked up before anything
-// else; when it fails, nothing is made, searched or copied. A backup's copy then loses what the
-// machine no longer has, so that it holds the set as it is now.
-void CopyDataSet(const CEnvironment& env, const DataSet& set, Direction direction, LPCWSTR subPath) {
-    PathBuffer systemRoot, workspaceRoot;
-    if (!LocateSystemRoot(set, systemRoot)) return;
-    if (!LocateWorkspaceRoot(set, env.m_strTempDirectory.c_str(), workspaceRoot)) return;
-    if (direction == Direction::ToWorkspace) {
-        MirrorFolderTree(systemRoot, workspaceRoot, subPath, set.filter);
-        if (subPath[0] == 0) PruneWorkspaceCopy(systemRoot, workspaceRoot, set.filter);
-    } else {
-        MirrorFolderTree(workspaceRoot, systemRoot, subPath, set.filter);
-    }
+OpenResult HoldSystemRoot(const DataSet& set, bool makeRoot, HeldSetRoot& held) {
+    PathBuffer known;
+    if (!KnownFolderPath(set, known) || !HoldKnownFolder(known, held.top)) return OpenResult::Failed;
+    return HoldBelow(held.top, set.systemFolder, makeRoot, held.below);
 }
 
-// The single file between the root of C: and the workspace, replacing the destination. Neither
-// file may be a link, nor the workspace.
-void CopyMvdMngIni(LPCWSTR workspace, Direction direction) {
-    PathBuffer system, copy;
-    if (workspace[0] == 0 || PassesThroughLink(workspace, kDriveLength)) return;
-    if (!FormatPath(system, L"%ls%ls", kMvdMngIniFolder, kMvdMngIniName) ||
-        !FormatPath(copy, L"%ls\\%ls", workspace, kMvdMngIniName)) {
-        return;
-    }
-    if (IsLink(system) || IsLink(copy)) return;
-    if (direction == Direction::ToWorkspace) {
-        if (FileMissing(system)) {
-            RemoveFile(copy);  // the machine has none now: neither has its backup
-            return;
-        }
-        CopyFileWhole(system, copy);
-    } else {
-        CopyFileWhole(copy, system);
-    }
+OpenResult HoldWorkspaceRoot(const DataSet& set, LPCWSTR workspace, bool makeRoot, HeldSetRoot& held) {
+    OpenResult top = HoldTopFolder(workspace, held.top);
+    if (top != OpenResult::Opened) return top;
+    return HoldBelow(held.top, set.workspaceFolder, makeRoot, held.below);
 }
 
-}  // namespace
-
-void RemoveWorkspacePartFiles(LPCWSTR workspace) {
-    if (workspace[0] != 0 && !PassesThroughLink(workspace, kDriveLength)) RemovePartFiles(workspace);
-}
-
-void RemoveSystemPartFiles() {
-    for (const DataSet& set : kDataSets) {
-        PathBuffer root;
-        if (LocateSystemRoot(set, root)) RemovePartFiles(root);
-    }
-    PathBuffer system, part;
-    if (FormatPath(system, L"%ls%ls", kMvdMngIniFolder, kMvdMngIniName) && FormatPartPath(system, part) && !IsLink(part)) {
-        RemoveFile(part);
-    }
-}
-
-void CEnvironment::CopySuiteDataToWorkspace(LPCWSTR subPath) {
-    CopyDataSet(*this, kDataSets[kSuiteData], Direction::ToWorkspace, subPath);
-}
-
-void CEnvironment::CopySuiteDataFromWorkspace(LPCWSTR subPath) {
-    CopyDataSet(*this, kDataSets[kSuiteData], Direction::FromWorkspace, subPath);
-}
-
-void CEnvironment::CopyParlunetCommonDataToWorkspace(LPCWSTR subPath) {
-    CopyDataSet(*this, kDataSets[kParlunetCommonData], Direction::ToWorkspace, subPath);
-}
-
-void CEnvironment::CopyParlunetCommonDataFromWorkspace(LPCWSTR subPath) {
-    CopyDataSet(*this, kDataSets[kParlunetCommonData], Direction::FromWorkspace, subPath);
-}
-
-void CEnvironment::CopyParlunetLocalDataToWorkspace(LPCWSTR subPath) {
-    CopyDataSet(*this, kDataSets[kParlunetLocalData], Direction::ToWorkspace, subPath);
-}
-
-void CEnvironment::CopyParlunetLocalDataFromWorkspace(LPCWSTR subPath) {
-    CopyDataSet(*this, kDataSets[kParlunetLocalData], Direction::FromWorkspace, subPath);
-}
-
-// The workspace normally exists already; it is made (one level) when it does not, by its path
-// with a separator after it.
-void CEnvironment::CopyMvdMngIniToWorkspace() {
-    PathBuffer folder;
-    if (!m_strTempDirectory.empty() && FormatPath(folder, L"%ls\\", m_strTempDirectory.c_str())) {
-        CreateDirectoryW(folder, nullptr);
-    }
-    CopyMvdMngIni(m_strTempDirectory.c_str(), Direction::ToWorkspace);
-}
-
-void CEnvironment::CopyMvdMngIniFromWorkspace() { CopyMvdMngIni(m_strTempDirectory.c_str(), Direction::FromWorkspace); }
+OpenResult HoldMvdMngIniFolder(HeldFolder& held) { return HoldTopFolder(kMvdMngIniFolder, held); }

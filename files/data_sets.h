@@ -6,21 +6,10 @@
 
 #include <cstddef>
 
+#include "base/held_folder.h"
 #include "base/path_buffer.h"
+#include "files/name_filter.h"
 #include "platform/platform.h"
-
-// Which files of a tree a set carries: every file but the listed names (exclusion), or only the
-// listed names (inclusion). A name is compared with the entry's own name, without regard to case;
-// folders are never filtered. No set carries a part file (a name ending in ".mvpart").
-enum class FilterKind { Exclusion, Inclusion };
-
-struct NameFilter {
-    FilterKind kind;
-    const LPCWSTR* names;
-    size_t count;
-};
-
-bool PassesFilter(const NameFilter& filter, LPCWSTR fileName);
 
 // One set. On the system it is the folder systemFolder below a known folder; in the workspace the
 // folder workspaceFolder at the top. A level of the tree with the relative sub-path {sub} (empty,
@@ -51,8 +40,20 @@ bool LocateSystemRoot(const DataSet& set, PathBuffer& root);
 // fit, or the workspace or the set's folder in it is a link.
 bool LocateWorkspaceRoot(const DataSet& set, LPCWSTR workspace, PathBuffer& root);
 
-// The part files that runs ended before completing left in the trees a pass writes, removed before
-// it starts: in the workspace (a backup), or in the sets' roots on the system and beside
-// C:\MvdMng.ini (a restore). No link is passed through.
-void RemoveWorkspacePartFiles(LPCWSTR workspace);
-void RemoveSystemPartFiles();
+// A set's root held from the folder it lies in down: the known folder (on the system) or the
+// workspace, and the set's folders below it.
+struct HeldSetRoot {
+    HeldFolder top;
+    HeldPath below;
+    const HeldFolder& Root() const { return below.Last(); }
+};
+
+// Holds the root of a set on the system: its known folder, looked up with the shell and taken as
+// it is, then each folder below it, none of them a link. With makeRoot, a missing root folder is
+// made first (one level: the folders above it must exist). Missing when a folder does not exist.
+OpenResult HoldSystemRoot(const DataSet& set, bool makeRoot, HeldSetRoot& held);
+// Holds the root of a set in a workspace: the workspace (not a link) and the set's folder in it,
+// made first with makeRoot when it does not exist.
+OpenResult HoldWorkspaceRoot(const DataSet& set, LPCWSTR workspace, bool makeRoot, HeldSetRoot& held);
+// Holds the folder that holds C:\MvdMng.ini.
+OpenResult HoldMvdMngIniFolder(HeldFolder& held);

@@ -1,13 +1,15 @@
-// Removing a folder with everything below it.
+// Removing a folder with everything below it, and one entry of a held folder.
 #pragma once
 
-#include "platform/platform.h"
+#include "base/held_folder.h"
 
-// Removes the folder and everything below it, depth first; a link is removed as a link, never
-// entered. An empty path, or one that names a file or nothing, changes nothing.
+// Removes the folder and everything below it, depth first, holding the folder it lies in; a link
+// is removed as a link, never entered. An empty path, or one that names a file or nothing,
+// changes nothing.
 void DeleteTree(LPCWSTR folder);
 
-// Removes one entry that a listing gave as a link or not, a folder or not: judged again by a
-// handle on the entry itself, a link removed by its name, anything else (a folder once emptied,
-// a read-only file once that attribute is cleared) deleted through that handle.
-void DeleteJudged(LPCWSTR path, bool listedLink, bool listedFolder);
+// Removes one entry of a held folder as its listing gave it, a link or not, a folder or not:
+// judged again by a handle on the entry itself, a link removed by its name, anything else (a
+// folder once emptied, a read-only file once that attribute is cleared) deleted through that
+// handle.
+void DeleteEntry(const HeldFolder& folder, const WIN32_FIND_DATAW& listed);

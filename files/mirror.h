@@ -1,43 +1,80 @@
-// The filtered, recursive tree copy behind the data sets, and the same walk for anyone who needs
-// to see what it copies and passes over without copying.
+// The filtered, recursive tree walk behind the data sets' copies, and the same walk for anyone
+// who needs to see what a copy would do without copying (the inspector). Every folder of both
+// trees is held while the walk is below it (base/held_folder.h), and every file is judged by the
+// copy's own rule (JudgeFileCopy) before anything is written.
 #pragma once
 
-#include "files/data_sets.h"
+#include "base/whole_copy.h"
+#include "files/name_filter.h"
 
-// Why the walk passes over a source entry without copying it.
+// Why the walk passes over a source entry without offering it as a file.
 enum class MirrorSkip {
-    Link,             // a link, never followed
+    Link,             // a link, never followed (or a folder that is not where its path says)
     TooLong,          // its path (or a path of its level) would not fit a path buffer
-    DestinationLink,  // the destination file is a link, never copied over
+    NameUnreachable,  // a name ending in a dot or a blank, which the platform's paths cannot name
+    Unreadable,       // a folder that cannot be opened and held
 };
 
-// What the walk does at each step. The copy makes each destination level (one folder, a failure
-// ignored) and goes on unless that folder is a link; it copies each file the filter passes.
+// Why an entry of the destination is not kept by a backup's copy.
+enum class StaleReason {
+    Gone,         // the machine has no such file or folder (or has a link there, which is not carried)
+    Filtered,     // a file of a name the set does not carry
+    PartFile,     // a copy that a run ended before completing (a name ending in ".mvpart")
+    Link,         // a link, which no copy makes
+    KindDiffers,  // a file where the machine has a folder, or a folder where it has a file
+};
+
+// One file of the source that the filter passes, judged for its copy.
+struct MirrorFile {
+    LPCWSTR from;                   // its path
+    LPCWSTR to;                     // the destination's path
+    LPCWSTR name;
+    const HeldFolder& source;       // the held folders it is copied between; the destination is
+    const HeldFolder* destination;  // null when that folder does not exist (or could not be made)
+    const WIN32_FIND_DATAW* existing;  // the destination folder's listing of that name, or null
+    FileCopy& copy;                 // the verdict, and the source open for reading
+};
+
+// What the walk does at each step.
 class MirrorVisitor {
 public:
     virtual ~MirrorVisitor() = default;
-    // Before a level's files: false ends the level with its sub-tree.
-    virtual bool EnterLevel(LPCWSTR source, LPCWSTR destination) = 0;
-    // A file the filter passes, from the source level to the destination level.
-    virtual void File(LPCWSTR from, LPCWSTR to) = 0;
+    // A backup's copy keeps destination files that list like their source (JudgeFileCopy) and
+    // removes what the source does not have: those are reported as stale.
+    virtual bool IsBackup() const { return false; }
+    // A source folder whose destination is missing, of the other kind or a link (`existing` is its
+    // listing, or null; `parent` is the held destination folder above it, null when that does not
+    // exist either): true when the visitor made it a folder (the copy does, a backup's removing the
+    // other kind first). The walk then enters both; otherwise the source alone.
+    virtual bool PrepareFolder(const HeldFolder* parent, const WIN32_FIND_DATAW* existing, LPCWSTR name, LPCWSTR path) {
+        (void)parent, (void)existing, (void)name, (void)path;
+        return false;
+    }
+    // A file the filter passes.
+    virtual void File(const MirrorFile& file) = 0;
     // A source entry passed over (path is the source path, or the level's when it does not fit).
     virtual void Skipped(LPCWSTR path, MirrorSkip why) { (void)path, (void)why; }
+    // A destination entry that a backup's copy does not keep, in a held folder (backups only).
+    virtual void Stale(const HeldFolder& folder, const WIN32_FIND_DATAW& entry, LPCWSTR path, StaleReason why) {
+        (void)folder, (void)entry, (void)path, (void)why;
+    }
 };
 
-// Walks one level of a tree and, depth first, every sub-folder below it: the level with the
-// relative sub-path subPath (empty for the whole tree, else a separator before each folder name,
-// such as "\Data\Old") lies at "<root><subPath>" on both sides. Files the filter refuses are not
-// visited; folders are never filtered. A destination file that is a link is skipped, not visited.
+// Walks a held source folder and, depth first, every sub-folder below it, beside the held
+// destination folder of the same level (null: none). Files the filter refuses are not offered;
+// folders are never filtered. Entries whose paths would not fit a path buffer are passed over, a
+// folder with its sub-tree; no link is followed. At a backup, the destination entries that the
+// source lacks are reported first, then the source's entries in the order the folder lists them.
+void WalkMirror(const HeldFolder& source, const HeldFolder* destination, const NameFilter& filter, MirrorVisitor& visitor);
+
+// The same from two roots named by their paths (each taken as it is; the sub-path, empty or a
+// separator before each folder name, below both). The destination root may be missing.
 void WalkMirror(LPCWSTR sourceRoot, LPCWSTR destinationRoot, LPCWSTR subPath, const NameFilter& filter,
                 MirrorVisitor& visitor);
 
-// Mirrors one level of a tree and, depth first, every sub-folder below it (WalkMirror). The
-// destination folder is made first (one level; a failure is ignored), then every file of the
-// source level that the filter passes is copied over the destination's file of that name
-// (CopyFileWhole: a failed copy leaves no partial file), and every sub-folder is mirrored in turn.
-// Nothing at the destination is removed. Every failure is silent and ends only its own step.
-//
-// Entries whose paths would not fit a path buffer are skipped, a folder with its sub-tree. No
-// link is followed below the two roots: a source entry that is a link is passed over, and a
-// destination folder or file that is a link is never copied into or over.
-void MirrorFolderTree(LPCWSTR sourceRoot, LPCWSTR destinationRoot, LPCWSTR subPath, const NameFilter& filter);
+// Copies a held source tree into a held destination tree, as a backup (into a workspace, which it
+// leaves holding the set as the source has it now) or as a restore (nothing at the destination is
+// removed, nothing of the other kind is replaced). Returns how many files of the source did not
+// land: whose copy failed or was refused, or whose folder could not be made.
+// A missing destination (null: its folder could not be had) lands nothing.
+size_t MirrorFolderTree(const HeldFolder& source, const HeldFolder* destination, const NameFilter& filter, bool backup);

@@ -2,51 +2,42 @@
 
 #include "base/folder_walk.h"
 #include "base/whole_copy.h"
-#include "files/delete_tree.h"
 
 namespace {
 
-enum class SystemSide { Missing, File, Folder, Unknown };
-
-// What the machine has at a path: a link counts as missing (no copy carries it); an entry that
-// cannot be looked at is unknown.
-SystemSide LookAt(LPCWSTR path) {
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SystemSide::Missing : SystemSide::Unknown;
+// The backup's walk, seen without copying: only what its copy would remove.
+class StaleVisitor : public MirrorVisitor {
+public:
+    explicit StaleVisitor(const std::function<void(const StaleEntry&)>& visit) : visit_(visit) {}
+    bool IsBackup() const override { return true; }
+    bool PrepareFolder(const HeldFolder*, const WIN32_FIND_DATAW* existing, LPCWSTR, LPCWSTR path) override {
+        if (existing) visit_(StaleEntry{path, IsFolderEntry(*existing), IsLinkEntry(*existing), StaleReason::KindDiffers});
+        return false;
     }
-    if (IsLink(path)) return SystemSide::Missing;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? SystemSide::Folder : SystemSide::File;
-}
-
-// Whether a workspace entry is stale, and why; false to keep it (and, for a folder, to look inside).
-bool Judge(const WIN32_FIND_DATAW& entry, LPCWSTR systemPath, const NameFilter& filter, StaleReason& reason) {
-    bool isFolder = IsFolderEntry(entry);
-    if (IsLinkEntry(entry)) return reason = StaleReason::Link, true;
-    if (!isFolder && IsPartFileName(entry.cFileName)) return reason = StaleReason::PartFile, true;
-    if (!isFolder && !PassesFilter(filter, entry.cFileName)) return reason = StaleReason::Filtered, true;
-    if (systemPath == nullptr) return false;
-    switch (LookAt(systemPath)) {
-    case SystemSide::Missing: return reason = StaleReason::Gone, true;
-    case SystemSide::File: return isFolder ? (reason = StaleReason::KindDiffers, true) : false;
-    case SystemSide::Folder: return isFolder ? false : (reason = StaleReason::KindDiffers, true);
-    case SystemSide::Unknown: return false;
-    }
-    return false;
-}
-
-void StaleLevel(LPCWSTR systemFolder, LPCWSTR workspaceFolder, const NameFilter& filter,
-                const std::function<void(const StaleEntry&)>& visit) {
-    ForEachFolderEntry(workspaceFolder, [&](const WIN32_FIND_DATAW& entry, LPCWSTR path) {
-        PathBuffer systemPath;
-        bool fits = FormatPath(systemPath, L"%ls\\%ls", systemFolder, entry.cFileName);
-        StaleReason reason = StaleReason::Gone;
-        if (Judge(entry, fits ? systemPath : nullptr, filter, reason)) {
-            visit(StaleEntry{path, IsFolderEntry(entry), IsLinkEntry(entry), reason});
-        } else if (fits && IsFolderEntry(entry)) {
-            StaleLevel(systemPath, path, filter, visit);
+    void File(const MirrorFile& file) override {
+        if (file.existing == nullptr) return;
+        if (file.copy.verdict == CopyVerdict::DestinationFolder || file.copy.verdict == CopyVerdict::DestinationLink) {
+            bool link = IsLinkEntry(*file.existing);
+            visit_(StaleEntry{file.to, IsFolderEntry(*file.existing), link, link ? StaleReason::Link : StaleReason::KindDiffers});
         }
+    }
+    void Stale(const HeldFolder&, const WIN32_FIND_DATAW& entry, LPCWSTR path, StaleReason why) override {
+        visit_(StaleEntry{path, IsFolderEntry(entry), IsLinkEntry(entry), why});
+    }
+
+private:
+    const std::function<void(const StaleEntry&)>& visit_;
+};
+
+void RemovePartFilesBelow(const HeldFolder& folder) {
+    ForEachFolderEntry(folder.path, [&](const WIN32_FIND_DATAW& entry, LPCWSTR) {
+        if (IsLinkEntry(entry)) return;
+        if (!IsFolderEntry(entry)) {
+            if (IsPartFileName(entry.cFileName)) RemoveInFolder(folder, entry.cFileName, false);
+            return;
+        }
+        HeldFolder below;
+        if (HoldSubFolder(folder, entry.cFileName, below) == OpenResult::Opened) RemovePartFilesBelow(below);
     });
 }
 
@@ -54,12 +45,8 @@ void StaleLevel(LPCWSTR systemFolder, LPCWSTR workspaceFolder, const NameFilter&
 
 void ForEachStaleEntry(LPCWSTR systemRoot, LPCWSTR workspaceRoot, const NameFilter& filter,
                        const std::function<void(const StaleEntry&)>& visit) {
-    StaleLevel(systemRoot, workspaceRoot, filter, visit);
-}
-
-void PruneWorkspaceCopy(LPCWSTR systemRoot, LPCWSTR workspaceRoot, const NameFilter& filter) {
-    ForEachStaleEntry(systemRoot, workspaceRoot, filter,
-                      [](const StaleEntry& stale) { DeleteJudged(stale.path, stale.isLink, stale.isFolder); });
+    StaleVisitor stale(visit);
+    WalkMirror(systemRoot, workspaceRoot, L"", filter, stale);
 }
 
 void ForEachPartFile(LPCWSTR folder, const std::function<void(LPCWSTR)>& visit) {
@@ -73,6 +60,24 @@ void ForEachPartFile(LPCWSTR folder, const std::function<void(LPCWSTR)>& visit) 
     });
 }
 
-void RemovePartFiles(LPCWSTR folder) {
-    ForEachPartFile(folder, [](LPCWSTR path) { DeleteJudged(path, false, false); });
+void RemoveWorkspacePartFiles(LPCWSTR workspace) {
+    HeldFolder top;
+    if (HoldTopFolder(workspace, top) != OpenResult::Opened) return;
+    ForEachFolderEntry(top.path, [&](const WIN32_FIND_DATAW& entry, LPCWSTR) {
+        if (!IsLinkEntry(entry) && !IsFolderEntry(entry) && IsPartFileName(entry.cFileName)) {
+            RemoveInFolder(top, entry.cFileName, false);
+        }
+    });
+}
+
+void RemoveSystemPartFiles() {
+    for (const DataSet& set : kDataSets) {
+        HeldSetRoot root;
+        if (HoldSystemRoot(set, false, root) == OpenResult::Opened) RemovePartFilesBelow(root.Root());
+    }
+    HeldFolder folder;
+    PathBuffer part;
+    if (HoldMvdMngIniFolder(folder) == OpenResult::Opened && FormatPartName(folder, kMvdMngIniName, part)) {
+        RemoveInFolder(folder, part, false);
+    }
 }

@@ -20,6 +20,12 @@ public:
         Reset();
         return &handle_;
     }
+    // Hands the handle over to the caller, who closes it from then on.
+    Handle Release() {
+        Handle handle = handle_;
+        handle_ = Traits::Empty();
+        return handle;
+    }
     void Reset() {
         if (Traits::Valid(handle_)) Traits::Close(handle_);
         handle_ = Traits::Empty();

@@ -15,6 +15,7 @@
 #include <sddl.h>
 #include <aclapi.h>
 #include <wtsapi32.h>
+#include <winternl.h>
 #include <locale.h>
 #include <stdio.h>
 #include <stdlib.h>

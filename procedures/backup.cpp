@@ -3,6 +3,7 @@
 #include "base/links.h"
 #include "base/trust.h"
 #include "files/data_sets.h"
+#include "files/stale_entries.h"
 #include "procedures/catalogue_walk.h"
 #include "procedures/procedures.h"
 #include "procedures/transfer.h"

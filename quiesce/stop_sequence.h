@@ -10,7 +10,7 @@ void TerminateWindowOwners(LPCWSTR className, LPCWSTR title);
 void TerminateSuiteProcesses(CEnvironment& env);
 // Terminates the process when its lowercased narrow name is one of the suite's.
 void TerminateIfSuiteProcess(const char* name, DWORD processId);
-// Sends the stop control to the suite's two services.
+// Sends the stop control to the suite's two services and waits for each to stop.
 void StopSuiteServices();
 // The whole stop sequence: every row of the window table, then the processes, then the services.
 void StopSuite(CEnvironment& env);

@@ -1,36 +1,65 @@
-// Whole keys below HKEY_LOCAL_MACHINE as hive files in the workspace. Each operation enables its
-// privilege on the process token (and leaves it enabled), opens the key, never creating it, and
-// hands the key and the file to the platform.
+// Whole keys below HKEY_LOCAL_MACHINE as hive files in the workspace. The backup and restore
+// privileges are enabled on the process token just around the registry call that needs them and
+// set back at once: no file of the machine is ever opened while they are enabled (with them, an
+// open for backup bypasses every file's security). Each operation opens the key, never creating
+// it, and hands the key and the file to the platform.
 #include "base/environment.h"
-#include "base/path_buffer.h"
 #include "base/file_read.h"
 #include "base/links.h"
+#include "base/path_buffer.h"
 #include "base/whole_copy.h"
 #include "platform/handles.h"
 #include "registry/snapshot_keys.h"
 
 namespace {
 
-struct SnapshotDirection {
-    LPCWSTR privilege;
-    REGSAM access;
+// Privileges enabled for the life of this object, then set back to the state they had. Only the
+// platform's own results count: a token that does not hold a privilege passes, and the registry
+// call then fails.
+class ScopedPrivileges {
+public:
+    ScopedPrivileges(LPCWSTR first, LPCWSTR second) {
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.Receive())) return;
+        Privileges wanted = {};
+        for (LPCWSTR name : {first, second}) {
+            if (name == nullptr || !LookupPrivilegeValueW(nullptr, name, &wanted.entries[wanted.count].Luid)) continue;
+            wanted.entries[wanted.count++].Attributes = SE_PRIVILEGE_ENABLED;
+        }
+        DWORD returned = 0;
+        adjusted_ = wanted.count > 0 &&
+                    AdjustTokenPrivileges(token_.Get(), FALSE, wanted.Get(), sizeof previous_, previous_.Get(), &returned);
+    }
+    ~ScopedPrivileges() {
+        if (adjusted_ && previous_.count > 0) AdjustTokenPrivileges(token_.Get(), FALSE, previous_.Get(), 0, nullptr, nullptr);
+    }
+    ScopedPrivileges(const ScopedPrivileges&) = delete;
+    ScopedPrivileges& operator=(const ScopedPrivileges&) = delete;
+
+private:
+    // A TOKEN_PRIVILEGES with room for two entries.
+    struct Privileges {
+        DWORD count;
+        LUID_AND_ATTRIBUTES entries[2];
+        PTOKEN_PRIVILEGES Get() { return reinterpret_cast<PTOKEN_PRIVILEGES>(this); }
+    };
+    KernelHandle token_;
+    Privileges previous_ = {};
+    bool adjusted_ = false;
 };
-
-const SnapshotDirection kSaveDirection = {SE_BACKUP_NAME, KEY_READ};
-const SnapshotDirection kRestoreDirection = {SE_RESTORE_NAME, KEY_WRITE};
-
-// Enables one privilege on the token; only the call's own result counts (a token that does not
-// hold the privilege passes, and the registry call then fails).
-bool EnablePrivilege(HANDLE token, LPCWSTR privilege) {
-    TOKEN_PRIVILEGES privileges = {};
-    if (!LookupPrivilegeValueW(nullptr, privilege, &privileges.Privileges[0].Luid)) return false;
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr) != FALSE;
-}
 
 // Reads nothing: a single byte makes the file too large for the bound.
 bool FileIsEmpty(LPCWSTR path) { return ReadWholeFile(path, 0).status == FileReadStatus::Read; }
+
+LONG SaveKey(HKEY key, LPCWSTR file) {
+    ScopedPrivileges backup(SE_BACKUP_NAME, nullptr);
+    return RegSaveKeyW(key, file, nullptr);
+}
+
+// The platform asks for both privileges to load a hive over a key.
+LONG RestoreKey(HKEY key, LPCWSTR file) {
+    ScopedPrivileges restore(SE_RESTORE_NAME, SE_BACKUP_NAME);
+    return RegRestoreKeyW(key, file, REG_FORCE_RESTORE);
+}
 
 // Each pass saves the key anew: under the hive file's part name first, which replaces the earlier
 // hive file only when the save succeeded and left a file that is not empty. A save that fails (a
@@ -41,7 +70,7 @@ void SaveHiveFile(HKEY key, LPCWSTR path) {
     PathBuffer part;
     if (IsLink(path) || !FormatPartPath(path, part) || IsLink(part)) return;
     if (!FileMissing(part) && !RemoveFile(part)) return;
-    if (RegSaveKeyW(key, part, nullptr) == ERROR_SUCCESS && !FileIsEmpty(part) &&
+    if (SaveKey(key, part) == ERROR_SUCCESS && !FileIsEmpty(part) &&
         MoveFileExW(part, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return;
     }
@@ -54,35 +83,32 @@ void RemoveHiveFile(LPCWSTR path) {
     if (!IsLink(path)) RemoveFile(path);
 }
 
-// Opens the token and the key for one direction and calls `transfer` with the key and the hive
-// file path, or `missing` with the path when the key does not exist; does nothing when a step
-// before it fails. The key is closed before the token.
-template <class Transfer, class Missing>
-void WithSnapshotKey(const CEnvironment& env, LPCWSTR fileName, LPCWSTR subKey, const SnapshotDirection& direction,
-                     Transfer transfer, Missing missing) {
-    KernelHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
-    if (!EnablePrivilege(token.Get(), direction.privilege)) return;
-    PathBuffer path;
-    if (!FormatPath(path, L"%ls\\%ls", env.m_strTempDirectory.c_str(), fileName)) return;
-    RegKey key;
-    KeyPresence presence = OpenSnapshotKey(subKey, direction.access, key);
-    if (presence == KeyPresence::Present) {
-        transfer(key.Get(), static_cast<LPCWSTR>(path));
-    } else if (presence == KeyPresence::Missing) {
-        missing(static_cast<LPCWSTR>(path));
-    }
+bool FormatHivePath(const CEnvironment& env, LPCWSTR fileName, PathBuffer& path) {
+    return FormatPath(path, L"%ls\\%ls", env.m_strTempDirectory.c_str(), fileName);
 }
 
 }  // namespace
 
 void CEnvironment::SaveKeyToFile(LPCWSTR fileName, LPCWSTR subKey) {
-    WithSnapshotKey(*this, fileName, subKey, kSaveDirection, SaveHiveFile, RemoveHiveFile);
+    PathBuffer path;
+    RegKey key;
+    if (!FormatHivePath(*this, fileName, path)) return;
+    KeyPresence presence = OpenSnapshotKey(subKey, KEY_READ, key);
+    if (presence == KeyPresence::Present) {
+        SaveHiveFile(key.Get(), path);
+    } else if (presence == KeyPresence::Missing) {
+        RemoveHiveFile(path);
+    }
 }
 
-// A hive file that is a link is never loaded: it could name any file of the machine.
+// A saved hive file is a carried item: it lands when its key opens and the hive is loaded over
+// it. A hive file that is a link is never loaded (it could name any file of the machine), and
+// does not land either.
 void CEnvironment::RestoreKeyFromFile(LPCWSTR fileName, LPCWSTR subKey) {
-    WithSnapshotKey(*this, fileName, subKey, kRestoreDirection, [](HKEY key, LPCWSTR path) {
-        if (!IsLink(path)) RegRestoreKeyW(key, path, REG_FORCE_RESTORE);
-    }, [](LPCWSTR) {});
+    PathBuffer path;
+    RegKey key;
+    if (!FormatHivePath(*this, fileName, path) || FileMissing(path)) return;
+    bool landed = !IsLink(path) && OpenSnapshotKey(subKey, KEY_WRITE, key) == KeyPresence::Present &&
+                  RestoreKey(key.Get(), path) == ERROR_SUCCESS;
+    if (!landed) m_bRestoreIncomplete = true;
 }

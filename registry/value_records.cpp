@@ -31,6 +31,12 @@ bool WriteRecord(CEnvironment& env, LPCWSTR section, LPCWSTR valueName, LPCWSTR 
     return false;
 }
 
+// A record that was read but could not be written back is a carried value that did not land.
+bool WriteBack(CEnvironment& env, bool written) {
+    if (!written) env.m_bRestoreIncomplete = true;
+    return written;
+}
+
 }  // namespace
 
 bool CEnvironment::SaveDwordValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName) {
@@ -50,7 +56,7 @@ bool CEnvironment::RestoreDwordValue(HKEY root, LPCWSTR subKey, LPCWSTR valueNam
     if (!ReadNumberRecord(m_strIniFile.c_str(), section, valueName, value)) return false;
     BYTE data[sizeof(DWORD)];
     ToLittleEndian(value, data);
-    return SetValue(root, subKey, valueName, REG_DWORD, data, sizeof data);
+    return WriteBack(*this, SetValue(root, subKey, valueName, REG_DWORD, data, sizeof data));
 }
 
 bool CEnvironment::SaveStringValue(HKEY root, LPCWSTR subKey, LPCWSTR valueName) {
@@ -69,6 +75,6 @@ bool CEnvironment::RestoreStringValue(HKEY root, LPCWSTR subKey, LPCWSTR valueNa
     WCHAR text[MAX_PATH];
     DWORD length = ReadTextRecord(m_strIniFile.c_str(), section, valueName, text);
     if (length == 0) return false;
-    return SetValue(root, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                    (length + 1) * sizeof(WCHAR));
+    return WriteBack(*this, SetValue(root, subKey, valueName, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                     (length + 1) * sizeof(WCHAR)));
 }

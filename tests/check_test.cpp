@@ -331,11 +331,11 @@ TEST_F(InspectorTest, PreviewReplaysTheRestoreOrderAndMarksForeignRecords) {
 
 TEST_F(InspectorTest, ARunInProgressIsNamedWithExitThree) {
     ASSERT_NO_FATAL_FAILURE(Backup());
-    HANDLE lock = CreateMutexW(nullptr, FALSE, L"Global\\Movendo.Run");
+    machine->HoldMutexElsewhere(L"Global\\Movendo.Run", L"S-1-5-32-544");
     CheckResult result = Check({L"/verify"});
     EXPECT_EQ(result.exitCode, kCheckFailed);
     EXPECT_EQ(result.output, L"a Movendo.exe run is in progress; check again when it has ended\n");
-    CloseHandle(lock);
+    machine->mutexOwners.clear();
     EXPECT_EQ(Check().exitCode, kCheckConsistent) << "the lock is gone with the run";
 }
 

@@ -78,7 +78,7 @@ TEST_F(CleanupTest, DeletesOnlyTheTwoFilesAtTheTopOfTheSuiteFolder) {
 }
 
 TEST_F(CleanupTest, AFileThatCannotBeDeletedDoesNotKeepTheOther) {
-    files().WriteFile(kSuite + L"\\HDD.dat", "x", FILE_ATTRIBUTE_READONLY);
+    files().WriteFile(kSuite + L"\\HDD.dat", "x")->inUse = true;
     files().WriteFile(kSuite + L"\\videofolder.DAT", "x");
     DeleteHddAndVideoFolderFiles();
     EXPECT_EQ(Tree(kSuite), (Names{L"HDD.dat"}));

@@ -1,3 +1,5 @@
+#include "base/whole_copy.h"
+#include "files/stale_entries.h"
 #include "files_fixture.h"
 
 class MirrorTest : public FilesTest {};
@@ -44,12 +46,13 @@ TEST_F(MirrorTest, MissingSourcesStillLeaveEmptyWorkspaceFolders) {
 
 TEST_F(MirrorTest, RestoreMakesOneFolderLevelOnly) {
     files().MakeFolders(L"C:\\ProgramData\\Tamrix");
+    files().WriteFile(kWorkspace + L"\\MV\\a.txt", "x");
+    files().MakeFolders(kWorkspace + L"\\tw1");
     files().WriteFile(kWorkspace + L"\\tw2\\ViewData.xml", "x");
     Restore();
-    EXPECT_TRUE(files().IsFolder(kSuite));
-    EXPECT_TRUE(files().IsFolder(kCommon));
-    EXPECT_TRUE(Tree(L"C:\\ProgramData\\Tamrix").size() == 2u);
+    EXPECT_EQ(Tree(L"C:\\ProgramData\\Tamrix"), (Names{L"Mirovane\\", L"Mirovane\\a.txt", L"Parlunet\\"}));
     EXPECT_FALSE(files().Exists(L"C:\\Users\\user\\AppData\\Local\\Tamrix"));
+    EXPECT_TRUE(env.m_bRestoreIncomplete) << "ViewData.xml did not land";
 }
 
 TEST_F(MirrorTest, RestoreReplacesFilesAndKeepsDestinationOnlyFiles) {
@@ -78,8 +81,7 @@ TEST_F(MirrorTest, FailedStepsAreSkippedAndTheWalkGoesOn) {
     machine->faults().FailForPath("CreateDirectoryW", kWorkspace + L"\\MV\\b", ERROR_ACCESS_DENIED);
     env.CopySuiteDataToWorkspace(L"");
     EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{L"a\\", L"a\\read-only.dat", L"d.dat"}));
-    EXPECT_EQ(files().ReadFile(kWorkspace + L"\\MV\\a\\read-only.dat"), "old");
-    EXPECT_EQ(Calls(L"CreateDirectoryW " + kWorkspace + L"\\MV\\b\\c"), 1u) << "a sub-folder is walked all the same";
+    EXPECT_EQ(files().ReadFile(kWorkspace + L"\\MV\\a\\read-only.dat"), "new") << "a read-only copy is replaced";
 }
 
 TEST_F(MirrorTest, SubTreeIsDoneBeforeTheNextEntryInListingOrder) {
@@ -90,7 +92,7 @@ TEST_F(MirrorTest, SubTreeIsDoneBeforeTheNextEntryInListingOrder) {
     env.CopySuiteDataFromWorkspace(L"");
     Names copies;
     for (const auto& call : machine->calls()) {
-        if (call.compare(0, 10, L"CopyFileW ") == 0) copies.push_back(call.substr(call.rfind(L'\\') + 1));
+        if (call.compare(0, 21, L"NtSetInformationFile ") == 0) copies.push_back(call.substr(call.rfind(L'\\') + 1));
     }
     EXPECT_EQ(copies, (Names{L"z.txt", L"x.txt", L"y.txt", L"a.txt"}));
 }
@@ -139,6 +141,64 @@ TEST_F(MirrorTest, PathsOf259CharactersAreCopiedLongerOnesSkippedWholeAndTheWalk
     ASSERT_EQ((kSuite + L"\\" + fits).size(), 259u);
     env.CopySuiteDataToWorkspace(L"");
     EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{fits, L"z.txt"}));
-    EXPECT_EQ(Calls(L"CopyFileW " + kSuite + L"\\" + tooLong), 0u);
+    EXPECT_EQ(Calls(L"NtSetInformationFile " + kWorkspace + L"\\MV\\" + tooLong), 0u);
     EXPECT_EQ(machine->OpenHandles(), 0u);
+}
+
+TEST_F(MirrorTest, EntriesThatChangedKindAreCarriedByOneGetAndNeverReplacedBySet) {
+    files().WriteFile(kSuite + L"\\was-file\\now.txt", "a folder now");
+    files().WriteFile(kSuite + L"\\was-folder", "a file now");
+    files().WriteFile(kWorkspace + L"\\MV\\was-file", "the earlier file");
+    files().WriteFile(kWorkspace + L"\\MV\\was-folder\\old.txt", "the earlier folder");
+    env.CopySuiteDataToWorkspace(L"");
+    EXPECT_EQ(Tree(kWorkspace + L"\\MV"), (Names{L"was-file\\", L"was-file\\now.txt", L"was-folder"}));
+    files().Remove(kSuite);
+    files().WriteFile(kSuite + L"\\was-file", "installed");
+    files().WriteFile(kSuite + L"\\was-folder\\kept.txt", "installed");
+    env.CopySuiteDataFromWorkspace(L"");
+    EXPECT_EQ(Tree(kSuite), (Names{L"was-file", L"was-folder\\", L"was-folder\\kept.txt"}));
+    EXPECT_TRUE(env.m_bRestoreIncomplete) << "neither of them landed";
+}
+
+TEST_F(MirrorTest, ASecondGetKeepsCopiesThatListAlikeAndCopiesTheRest) {
+    files().WriteFile(kSuite + L"\\same.dat", "same");
+    files().WriteFile(kSuite + L"\\changed.dat", "one");
+    env.CopySuiteDataToWorkspace(L"");
+    files().WriteFile(kSuite + L"\\changed.dat", "two");
+    machine->ClearCalls();
+    env.CopySuiteDataToWorkspace(L"");
+    EXPECT_EQ(Calls(L"NtSetInformationFile "), 1u);
+    EXPECT_EQ(files().ReadFile(kWorkspace + L"\\MV\\changed.dat"), "two");
+}
+
+// Killed at any step, in either direction, a run leaves every file at its own name whole, the
+// earlier or the new one; at most part files stay, and the next pass removes them.
+TEST_F(MirrorTest, ARunKilledAtAnyStepLeavesNoTornFile) {
+    const std::string earlier(3000, 'e'), saved(5000, 's');
+    for (bool backup : {true, false}) {
+        for (int64_t step = 0;; ++step) {
+            files().Remove(kSuite);
+            files().Remove(kWorkspace);
+            for (auto name : {L"a.dat", L"Sub\\b.dat"}) {
+                files().WriteFile(kSuite + L"\\" + name, backup ? saved : earlier);
+                files().WriteFile(kWorkspace + L"\\MV\\" + name, backup ? earlier : saved);
+            }
+            files().WriteFile((backup ? kSuite : kWorkspace + L"\\MV") + L"\\Sub\\c.dat", saved);
+            machine->killed = false, machine->killAfter = step;
+            backup ? env.CopySuiteDataToWorkspace(L"") : env.CopySuiteDataFromWorkspace(L"");
+            bool ended = machine->killed;
+            machine->killAfter = -1, machine->killed = false;
+            for (const auto& root : {kSuite, kWorkspace + L"\\MV"}) {
+                for (const auto& name : Tree(root)) {
+                    std::string content = files().ReadFile(root + L"\\" + name);
+                    bool whole = name.back() == L'\\' || IsPartFileName(name.c_str()) || content == earlier || content == saved;
+                    EXPECT_TRUE(whole) << Narrow(root + L"\\" + name) << " killed at step " << step;
+                }
+            }
+            if (!ended) break;
+            backup ? RemoveWorkspacePartFiles(kWorkspace.c_str()) : RemoveSystemPartFiles();
+            backup ? env.CopySuiteDataToWorkspace(L"") : env.CopySuiteDataFromWorkspace(L"");
+            for (const auto& name : Tree(backup ? kWorkspace : kSuite)) EXPECT_FALSE(IsPartFileName(name.c_str())) << Narrow(name);
+        }
+    }
 }

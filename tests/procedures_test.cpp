@@ -395,3 +395,39 @@ TEST_F(ProceduresTest, SavePathFoldersAreMadeOnlyOnLocalDrives) {
     env.CreateSavePathFolders();
     EXPECT_TRUE(files().IsFolder(L"D:\\rec"));
 }
+
+// A value that cannot be written, a key that cannot be loaded, a file that a program holds: each
+// alone keeps both workspaces whole, and the next /set, once the cause is gone, lands everything
+// and deletes them.
+TEST_F(ProceduresTest, ARestoreKeepsTheWorkspacesOfWhatDidNotLandUntilANextOneLandsIt) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    auto registryBefore = WithoutVersions(SuiteRegistryListing(*machine));
+    registryBefore.erase(std::remove_if(registryBefore.begin(), registryBefore.end(),
+                                        [](const std::wstring& line) { return line.find(L"\\DISPMY3") != std::wstring::npos; }),
+                         registryBefore.end());
+    RunCommand(L"/get");
+    auto workspaces = [&]() {
+        auto both = files().Listing(L"D:\\mvtemp"), second = files().Listing(L"D:\\mvtempbk");
+        both.insert(both.end(), second.begin(), second.end());
+        return both;
+    };
+    const std::wstring held = kSuite + L"\\Setting.xml";
+    for (int cause = 0; cause < 3; ++cause) {
+        SCOPED_TRACE(cause);
+        auto saved = workspaces();
+        ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+        if (cause == 0) machine->faults().FailAlways("RegSetValueExW", ERROR_ACCESS_DENIED);
+        if (cause == 1) machine->faults().FailAlways("RegRestoreKeyW", ERROR_ACCESS_DENIED);
+        if (cause == 2) files().WriteFile(held, "installed")->inUse = true;
+        RunCommand(L"/set");
+        EXPECT_EQ(workspaces(), saved) << "both workspaces stay, whole";
+        machine->faults().Clear();
+        if (files().Exists(held)) files().Get(held)->inUse = false;
+        RunCommand(L"/set");
+        EXPECT_FALSE(files().Exists(L"D:\\mvtemp"));
+        EXPECT_FALSE(files().Exists(L"D:\\mvtempbk"));
+        ExpectSameLines(WithoutVersions(SuiteRegistryListing(*machine)), registryBefore);
+        for (const SuiteCheckLine& line : CheckSuite(SuiteShape(), true, L"")) EXPECT_EQ(line.found, line.expected) << Narrow(line.what);
+        if (cause < 2) RunCommand(L"/get");
+    }
+}

@@ -36,3 +36,21 @@ TEST_F(QuiesceTest, ManagerThatCannotBeOpenedEndsTheStep) {
     EXPECT_EQ(machine->calls(), std::vector<std::wstring>{L"OpenSCManagerW 0x1"});
     EXPECT_EQ(machine->services().Find(L"MVAdminService")->state, DWORD(SERVICE_RUNNING));
 }
+
+// A stop takes its time: each service is waited for while its checkpoint advances within its wait
+// hint, never beyond 30 s for the whole step, and one that stops advancing is left.
+TEST_F(QuiesceTest, ServicesThatStopSlowlyAreWaitedForWithinTheirHintsAndThirtySeconds) {
+    sim::Service& slow = Install(L"MVAdminService");
+    slow.stopMs = 4000, slow.waitHintMs = 1000;
+    Install(L"MVAdminService64");
+    StopSuiteServices();
+    EXPECT_EQ(slow.state, DWORD(SERVICE_STOPPED));
+    EXPECT_GE(machine->clockMs, 4000u);
+    EXPECT_LT(machine->clockMs, 4200u);
+    slow.state = SERVICE_RUNNING, slow.stopMs = 100000, slow.waitHintMs = 60000;
+    machine->clockMs = 0;
+    StopSuiteServices();
+    EXPECT_EQ(slow.state, DWORD(SERVICE_STOP_PENDING)) << "not reported, only not waited for longer";
+    EXPECT_EQ(machine->clockMs, 30000u);
+    EXPECT_EQ(machine->OpenHandles(), 0u);
+}

@@ -42,13 +42,18 @@ TEST_F(KeySnapshotsTest, RestoreBringsBackTheWholeTreeThatWasSaved) {
     EXPECT_EQ(registry().Listing(), saved);
 }
 
-TEST_F(KeySnapshotsTest, PrivilegesAreEnabledAndLeftEnabled) {
-    EXPECT_FALSE(token().Enabled(SE_BACKUP_NAME));
+// The save needs the backup privilege, the restore both: each is enabled just around its call and
+// set back at once, so no file is touched while one is enabled.
+TEST_F(KeySnapshotsTest, PrivilegesAreEnabledOnlyAroundTheirCall) {
     env.SaveKeyToFile(L"IPTV.dat", kIptv);
-    EXPECT_TRUE(token().Enabled(SE_BACKUP_NAME));
-    EXPECT_FALSE(token().Enabled(SE_RESTORE_NAME));
+    ASSERT_TRUE(files().Exists(kIptvFile));
+    registry().SetDword(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater", 1);
     env.RestoreKeyFromFile(L"IPTV.dat", kIptv);
-    EXPECT_TRUE(token().Enabled(SE_RESTORE_NAME));
+    EXPECT_EQ(registry().GetValue(HKEY_LOCAL_MACHINE, kIptv, L"AddedLater"), nullptr);
+    EXPECT_FALSE(env.m_bRestoreIncomplete);
+    EXPECT_FALSE(token().Enabled(SE_BACKUP_NAME));
+    EXPECT_FALSE(token().Enabled(SE_RESTORE_NAME));
+    EXPECT_TRUE(machine->privilegedFileOperations.empty()) << Narrow(machine->privilegedFileOperations[0]);
 }
 
 // The platform makes the file before it looks at the privilege: without it an empty hive file
@@ -143,8 +148,8 @@ TEST_F(KeySnapshotsTest, FailingPrivilegeStepsLeaveTheKeyAloneAndCloseTheToken) 
         machine->faults().FailOnce(operation, ERROR_ACCESS_DENIED);
         machine->ClearCalls();
         env.SaveKeyToFile(L"IPTV.dat", kIptv);
-        EXPECT_TRUE(machine->calls().empty()) << operation;
         EXPECT_FALSE(files().Exists(kIptvFile)) << operation;
+        EXPECT_FALSE(files().Exists(std::wstring(kIptvFile) + L".mvpart")) << operation;
         EXPECT_EQ(machine->OpenHandles(), 0u) << operation;
     }
 }

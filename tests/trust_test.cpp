@@ -108,17 +108,18 @@ TEST_F(TrustTest, ADriveWithoutPermissionsHasNoRuleAndTheOwnerTrustedIsTheRunnin
     EXPECT_EQ(Judge(L"D:\\missing"), WorkspaceTrust::Unreadable);
 }
 
+// A standard user's process, of any account (the running one's too), owns a mutex of the lock's
+// name: no run ends for it, and MovendoCheck takes it for no run in progress.
 TEST_F(TrustTest, ALockNameThatAnotherUserTookFirstStopsNoRun) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BUD:(A;;GA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-    SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
-    HANDLE squatter = CreateMutexW(&security, FALSE, kRunMutexName);
-    LocalFree(descriptor);
-    CMovendoApp app;
-    app.m_lpCmdLine = L"/get";
-    app.InitInstance();
-    EXPECT_TRUE(files().IsFolder(L"D:\\mvtemp"));
-    EXPECT_FALSE(RunLockHeld()) << "nor does MovendoCheck take it for a run in progress";
-    CloseHandle(squatter);
+    for (const std::wstring& owner : {std::wstring(sim::kUsersSid), machine->token().user}) {
+        machine->HoldMutexElsewhere(kRunMutexName, owner);
+        CMovendoApp app;
+        app.m_lpCmdLine = L"/get";
+        app.InitInstance();
+        EXPECT_TRUE(files().IsFolder(L"D:\\mvtemp"));
+        EXPECT_FALSE(RunLockHeld());
+        files().Remove(L"D:\\mvtemp");
+        machine->namedObjects.clear(), machine->mutexOwners.clear();
+    }
     EXPECT_TRUE(machine->localMemory.empty());
 }

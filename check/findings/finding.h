@@ -20,7 +20,7 @@ enum class Say {
     NotAFolder, NotFound, SettingsNotUsable, SettingsHoldsNone, ValueNotSaved, RecordReadsAsAnotherNumber, ValueDiffersFromRecord,
     RecordForeign, EmptyText, ValueUnreadable, TextTooLong, NumberTooLong, NotANumber, TextWithLineBreak, MultiString,
     OtherStringType, TextNotByteForByte, HiveWithoutKey, HiveKeyUnreadable, HiveDamaged, HiveMissingForKey, HiveKeyDiffers,
-    HiveKeyPartlyRead, SetUnreachable, CopyLink, CopyTooLong, CopyOverLink, CopyDiffers, CopySourceUnreadable, CopyMissing,
+    HiveKeyPartlyRead, SetUnreachable, CopyLink, CopyTooLong, CopyHardLink, CopyNameUnreachable, CopyFolderUnreadable, CopyDiffers, CopySourceUnreadable, CopyMissing,
     CopyUnreadable, CopySizeDiffers, StaleGone, StaleFiltered, StaleKindDiffers, MvdMngGone, MvdMngLink, OtherAccount,
     // /preview: what /set would lose.
     LossUnsafe, LossHiveKeyMissing, LossHiveKeyUnreadable, LossSettings, LossSetUnreachable, LossFilesCannotLand,

@@ -29,23 +29,22 @@ bool FolderExists(std::wstring path) {
 
 namespace {
 
-// Whether a copy from the workspace's file to the machine's path lands, and how: the one place
-// where the verdict of the program's own copy code on a single file belongs. Until that code
-// answers it, a file lands where its folder exists or the walk makes it, and replaces a file of
-// that name, or creates one.
-FileOutcome JudgeLanding(const std::wstring& to, uint64_t size, bool folderLands) {
+// Whether a copy from the workspace's file to the machine's path lands, and how. `lands` is the
+// program's own verdict on that copy (the copy code's judgement of the file, CopyLands), or, where
+// the destination folder does not exist yet, whether the walk would make it.
+FileOutcome JudgeLanding(const std::wstring& to, uint64_t size, bool lands) {
     uint64_t liveSize = 0;
-    if (!folderLands) return FileOutcome::NotRestored;
+    if (!lands) return FileOutcome::NotRestored;
     if (KindOfEntry(to, &liveSize) == EntryKind::File) return liveSize == size ? FileOutcome::ReplaceSame : FileOutcome::Replace;
     return FileOutcome::Create;
 }
 
-FileChange PlanFile(const std::wstring& from, const std::wstring& to, bool folderLands) {
+FileChange PlanFile(const std::wstring& from, const std::wstring& to, bool lands) {
     FileChange change;
     change.path = to;
     change.copy = from;
     KindOfEntry(from, &change.size);
-    change.outcome = JudgeLanding(to, change.size, folderLands);
+    change.outcome = JudgeLanding(to, change.size, lands);
     return change;
 }
 
@@ -55,19 +54,18 @@ FileChange PlanFile(const std::wstring& from, const std::wstring& to, bool folde
 // looked into, so that the files which cannot land are named too.
 class RestorePlan : public MirrorVisitor {
 public:
-    explicit RestorePlan(std::map<std::wstring, FileChange>& plan) : plan_(plan) {}
-    bool EnterLevel(LPCWSTR, LPCWSTR destination) override {
-        bool lands = false;
-        switch (KindOfEntry(destination)) {
-        case EntryKind::Folder: lands = true; break;
-        case EntryKind::Missing: lands = FolderExists(ParentOf(destination)) || made_.count(UpperCase(ParentOf(destination))); break;
-        case EntryKind::File:
-        case EntryKind::Link: break;
-        }
-        if (lands) made_.insert(UpperCase(destination));
-        return true;
+    RestorePlan(std::map<std::wstring, FileChange>& plan, LPCWSTR root) : plan_(plan) {
+        EntryKind kind = KindOfEntry(root);
+        if (kind == EntryKind::Folder || (kind == EntryKind::Missing && FolderExists(ParentOf(root)))) made_.insert(UpperCase(root));
     }
-    void File(LPCWSTR from, LPCWSTR to) override { Add(PlanFile(from, to, made_.count(UpperCase(ParentOf(to))) != 0)); }
+    bool PrepareFolder(const HeldFolder*, const WIN32_FIND_DATAW* existing, LPCWSTR, LPCWSTR path) override {
+        if (existing == nullptr && made_.count(UpperCase(ParentOf(path)))) made_.insert(UpperCase(path));
+        return false;
+    }
+    void File(const MirrorFile& file) override {
+        bool lands = file.destination ? CopyLands(file.copy.verdict) : made_.count(UpperCase(ParentOf(file.to))) != 0;
+        Add(PlanFile(file.from, file.to, lands));
+    }
     void Skipped(LPCWSTR path, MirrorSkip why) override {
         if (why != MirrorSkip::Link) Add(PlanFile(path, path, false));
     }
@@ -93,7 +91,7 @@ void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileCh
             }
             continue;
         }
-        RestorePlan walk(plan);
+        RestorePlan walk(plan, systemRoot);
         WalkMirror(workspaceRoot, systemRoot, L"", set.filter, walk);
         if (walk.notRestored) {
             preview.fileLosses.push_back(

@@ -235,17 +235,26 @@ void CompareCopy(LPCWSTR from, LPCWSTR to, const WorkspaceReport& ws, VerifyRepo
     out.gaps.push_back({MatchGap(comparison.match), {ws.name, from, std::to_wstring(comparison.copySize), std::to_wstring(comparison.sourceSize)}});
 }
 
+Say SkipGap(MirrorSkip why) {
+    switch (why) {
+    case MirrorSkip::Link: return Say::CopyLink;
+    case MirrorSkip::TooLong: return Say::CopyTooLong;
+    case MirrorSkip::NameUnreachable: return Say::CopyNameUnreachable;
+    case MirrorSkip::Unreadable: break;
+    }
+    return Say::CopyFolderUnreadable;
+}
+
 // The backup's own copy walk, comparing where it copies: the same filter, the same path buffers,
 // the same entries passed over.
 class CopyComparison : public MirrorVisitor {
 public:
     CopyComparison(const WorkspaceReport& ws, VerifyReport& out) : ws_(ws), out_(out) {}
-    bool EnterLevel(LPCWSTR, LPCWSTR destination) override { return !IsLink(destination); }
-    void File(LPCWSTR from, LPCWSTR to) override { CompareCopy(from, to, ws_, out_); }
-    void Skipped(LPCWSTR path, MirrorSkip why) override {
-        Say what = why == MirrorSkip::Link ? Say::CopyLink : why == MirrorSkip::TooLong ? Say::CopyTooLong : Say::CopyOverLink;
-        out_.gaps.push_back({what, {ws_.name, path}});
+    void File(const MirrorFile& file) override {
+        if (file.copy.verdict == CopyVerdict::SourceHardLink) return out_.gaps.push_back({Say::CopyHardLink, {ws_.name, file.from}});
+        CompareCopy(file.from, file.to, ws_, out_);
     }
+    void Skipped(LPCWSTR path, MirrorSkip why) override { out_.gaps.push_back({SkipGap(why), {ws_.name, path}}); }
 
 private:
     const WorkspaceReport& ws_;

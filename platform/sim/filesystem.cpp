@@ -7,6 +7,7 @@
 
 #include "drives.h"
 #include "machine.h"
+#include "token.h"
 
 namespace sim {
 
@@ -109,6 +110,10 @@ Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
         }
     }
     int depth = 0;
+    // A process that enforces redirection trust does not follow a junction that a standard user
+    // made ("PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY structure"); the platform then fails the
+    // call with ERROR_UNTRUSTED_MOUNT_POINT.
+    auto Untrusted = [this](const Node& link) { return redirectionTrustEnforced && link.madeByStandardUser; };
     std::function<bool(ParsedPath, bool)> walk = [&](ParsedPath at, bool followEnd) -> bool {
         const Drive& drive = (*drives)[at.drive];
         if (!drive.present) {
@@ -136,6 +141,11 @@ Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
                 result.name = at.parts[i];
                 result.node = child;
                 if (child && child->IsLink() && followEnd) {
+                    if (Untrusted(*child)) {
+                        result.error = ERROR_UNTRUSTED_MOUNT_POINT;
+                        result.node = result.parent = nullptr;
+                        return false;
+                    }
                     ParsedPath target = ParsePath(child->linkTarget);
                     if (++depth > kMaxLinkDepth || !target.valid) {
                         result.error = ERROR_PATH_NOT_FOUND;
@@ -151,6 +161,10 @@ Lookup FileSystem::Resolve(const std::wstring& path, bool followLast) const {
                 return false;
             }
             if (child->IsLink()) {
+                if (Untrusted(*child)) {
+                    result.error = ERROR_UNTRUSTED_MOUNT_POINT;
+                    return false;
+                }
                 if (++depth > kMaxLinkDepth) {
                     result.error = ERROR_PATH_NOT_FOUND;
                     return false;
@@ -189,6 +203,34 @@ void FileSystem::RemoveChild(Node& folder, const Node& child) {
     auto& list = folder.children;
     list.erase(std::remove_if(list.begin(), list.end(), [&](const std::shared_ptr<Node>& n) { return n.get() == &child; }),
                list.end());
+    // A file keeps its other names.
+    Node& node = const_cast<Node&>(child);
+    auto& others = node.otherParents;
+    if (node.parent == &folder && !others.empty()) {
+        node.parent = others.back();
+        others.pop_back();
+    } else {
+        others.erase(std::remove(others.begin(), others.end(), &folder), others.end());
+    }
+}
+
+std::shared_ptr<Node> FileSystem::MakeHardLink(const std::wstring& path, const std::wstring& existing) {
+    Lookup found = Resolve(path, false);
+    std::shared_ptr<Node> file = Get(existing);
+    if (found.node || !found.parent || !file || file->IsFolder() || !SameName(found.name, file->name)) return nullptr;
+    found.parent->children.push_back(file);
+    file->otherParents.push_back(found.parent.get());
+    return file;
+}
+
+std::wstring FileSystem::PathOf(const Node& folder) const {
+    std::wstring path;
+    const Node* at = &folder;
+    for (; at->parent != nullptr; at = at->parent) path = L"\\" + at->name + path;
+    for (int i = 0; i < 26; ++i) {
+        if (roots[i].get() == at) return std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L":" + path;
+    }
+    return std::wstring();
 }
 
 std::vector<std::shared_ptr<Node>> FileSystem::ListOrder(const Node& folder, wchar_t drive) const {
@@ -354,6 +396,27 @@ bool SharingConflict(const Node& node, DWORD access, DWORD share) {
     return false;
 }
 
+bool IsHeld(const Node& node) {
+    for (const auto& weak : node.opens) {
+        auto open = weak.lock();
+        if (open && !(open->share & FILE_SHARE_DELETE)) return true;
+    }
+    if (!node.IsFolder() || node.IsLink()) return false;
+    for (const auto& child : node.children) {
+        bool opened = std::any_of(child->opens.begin(), child->opens.end(), [](const std::weak_ptr<OpenFile>& w) { return !w.expired(); });
+        if (opened || IsHeld(*child)) return true;
+    }
+    return false;
+}
+
+DWORD NoteFileOperation(const wchar_t* operation) {
+    Machine& machine = Machine::Current();
+    if (machine.token().Enabled(L"SeBackupPrivilege") || machine.token().Enabled(L"SeRestorePrivilege")) {
+        machine.privilegedFileOperations.push_back(operation);
+    }
+    return machine.Step();
+}
+
 void NoteOpen(Node& node, const std::shared_ptr<OpenFile>& open) {
     auto& opens = node.opens;
     opens.erase(std::remove_if(opens.begin(), opens.end(), [](const std::weak_ptr<OpenFile>& w) { return w.expired(); }),
@@ -374,6 +437,7 @@ void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* 
     *data = WIN32_FIND_DATAW();
     data->dwFileAttributes = node.attributes;
     data->ftLastWriteTime.dwLowDateTime = static_cast<DWORD>(node.writeTime);
+    data->ftLastWriteTime.dwHighDateTime = static_cast<DWORD>(node.writeTime >> 32);
     uint64_t size = node.IsFolder() ? 0 : node.data.size();
     data->nFileSizeLow = static_cast<DWORD>(size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
@@ -387,25 +451,50 @@ void FillFindData(const Node& node, const std::wstring& name, WIN32_FIND_DATAW* 
 
 namespace sim {
 
-void FileSystem::SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target) {
-    swapsOnOpen.emplace_back(path, target);
+void FileSystem::SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target, int after, SwapKind kind) {
+    swapsOnOpen.push_back(Swap{path, target, after, kind});
 }
+
+namespace {
+
+bool DeniesWrite(const Node& node) {
+    return std::any_of(node.opens.begin(), node.opens.end(), [](const std::weak_ptr<OpenFile>& weak) {
+        auto open = weak.lock();
+        return open && !(open->share & FILE_SHARE_WRITE);
+    });
+}
+
+}  // namespace
 
 void FileSystem::ApplySwap(const std::wstring& path) {
     for (auto it = swapsOnOpen.begin(); it != swapsOnOpen.end(); ++it) {
-        const std::wstring& swapped = it->first;
+        const std::wstring& swapped = it->path;
         size_t n = swapped.size();
         bool below = path.size() > n && (path[n] == L'\\' || path[n] == L'/');
         if (!(path.size() == n || below) || !SameName(path.substr(0, n), swapped)) continue;
-        std::wstring at = swapped, target = it->second;
+        if (it->after-- > 0) continue;
+        Swap swap = *it;
         swapsOnOpen.erase(it);
-        bool folder = IsFolder(at);
-        Remove(at);
-        if (folder) {
-            MakeLink(at, target);
-        } else {
-            MakeFileLink(at, target);
+        std::shared_ptr<Node> node = Get(swap.path);
+        if (!node) return;
+        if (IsHeld(*node)) {
+            // Held where it is: only an empty folder can be re-pointed, in place.
+            if (!node->IsFolder() || node->IsLink() || !node->children.empty() || DeniesWrite(*node) ||
+                swap.kind != SwapKind::Link) {
+                return;
+            }
+            node->attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+            node->reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+            node->linkTarget = swap.target;
+            node->madeByStandardUser = true;
+            return;
         }
+        bool folder = node->IsFolder();
+        Remove(swap.path);
+        std::shared_ptr<Node> made = swap.kind == SwapKind::HardLink ? MakeHardLink(swap.path, swap.target)
+                                     : folder                        ? MakeLink(swap.path, swap.target)
+                                                                     : MakeFileLink(swap.path, swap.target);
+        if (made && swap.kind == SwapKind::Link) made->madeByStandardUser = true;
         return;
     }
 }

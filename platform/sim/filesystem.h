@@ -26,6 +26,12 @@ struct Node {
     std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
     uint64_t writeTime = 0;
     Node* parent = nullptr;
+    // The folders of the file's other names (hard links), each under the same name: a file with
+    // more than one name reports them all in its link count.
+    std::vector<Node*> otherParents;
+    // A link that a standard user made: a process that enforces redirection trust does not
+    // follow it.
+    bool madeByStandardUser = false;
     std::shared_ptr<Security> security;  // none: as the folder above it (security.h)
     // The profile functions' parse of data (sim_profile.cpp), used only while its copy of the
     // bytes equals data.
@@ -33,6 +39,7 @@ struct Node {
 
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool IsLink() const { return !linkTarget.empty(); }
+    DWORD Links() const { return static_cast<DWORD>(1 + otherParents.size()); }
     std::shared_ptr<Node> Child(const std::wstring& childName) const;
 };
 
@@ -99,12 +106,37 @@ struct FileSystem {
     // Size accounting against the drive's free space.
     bool Reserve(wchar_t drive, uint64_t oldSize, uint64_t newSize);
 
-    // A fault: the next open, search, copy or deletion that reaches the entry (its path or one
-    // below it) first finds it replaced by a link to the target (a folder link for a folder, a
-    // file link for a file), as if it was swapped after its folder was listed.
-    void SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target);
+    // A second name for an existing file, in another folder under the same name (a hard link).
+    std::shared_ptr<Node> MakeHardLink(const std::wstring& path, const std::wstring& existing);
+
+    // A fault: a standard user swaps an entry as soon as the program reaches it (its path or one
+    // below it, by path or through a handle) for the `after`+1-th time: it is replaced by a link
+    // to the target (a folder link for a folder, a file link for a file) or, for a file, by a
+    // second name of the target file. Windows lets the swap happen only as it lets the user act:
+    // an entry open in a handle that does not share deletion, or a folder with any handle open
+    // below it, cannot be renamed away (sharing and the file system's check for open files below
+    // a folder: "Creating and Opening Files", CreateFileW); an empty folder can instead be made a
+    // junction where it is, unless a handle denies sharing write (FSCTL_SET_REPARSE_POINT needs
+    // the folder open for writing).
+    enum class SwapKind { Link, HardLink };
+    void SwapForLinkOnOpen(const std::wstring& path, const std::wstring& target, int after = 0,
+                           SwapKind kind = SwapKind::Link);
     void ApplySwap(const std::wstring& path);
-    std::vector<std::pair<std::wstring, std::wstring>> swapsOnOpen;
+    struct Swap {
+        std::wstring path;
+        std::wstring target;
+        int after;
+        SwapKind kind;
+    };
+    std::vector<Swap> swapsOnOpen;
+
+    // The path of a folder on its drive, such as "C:\ProgramData" ("C:" for a root); empty when
+    // it is no longer on any drive.
+    std::wstring PathOf(const Node& folder) const;
+    // The redirection trust policy (SetProcessMitigationPolicy): offered by the platform
+    // (Windows 10 22H2 and later), and enforced once the process asked for it.
+    bool redirectionTrustOffered = true;
+    bool redirectionTrustEnforced = false;
 
     uint64_t clock = 1;
     std::shared_ptr<Node> roots[26];
@@ -114,6 +146,7 @@ struct FileSystem {
 // A file opened with CreateFileW.
 struct OpenFile {
     std::shared_ptr<Node> node;
+    std::shared_ptr<Node> via;  // the folder whose entry it was opened through (none for a root)
     wchar_t drive = 0;
     size_t position = 0;
     bool canRead = false;
@@ -132,6 +165,17 @@ constexpr DWORD kDeleteAccess = 0x00010000;
 bool SharingConflict(const Node& node, DWORD access, DWORD share);
 // Records an open handle on its node for later sharing checks.
 void NoteOpen(Node& node, const std::shared_ptr<OpenFile>& open);
+// The swap fault reaching the entry a handle is open on (FileSystem::SwapForLinkOnOpen).
+void ApplySwapAt(const OpenFile& open);
+// The entry's path as its handle reads it: the folder it was opened through and its name.
+std::wstring OpenedPath(const OpenFile& open);
+// True when a handle open on the node does not share deletion, or, for a folder, when any handle
+// is open on an entry below it: then nobody can rename or delete it.
+bool IsHeld(const Node& node);
+// Notes a file operation made while the backup or the restore privilege is enabled (the test of
+// the program's rule that none is: with them, an open for backup bypasses a file's security), and
+// counts it as a step of the process (Machine::Step): an error once the process has ended.
+DWORD NoteFileOperation(const wchar_t* operation);
 
 // The length of the full path that the platform makes of a path: separators collapsed, "." and
 // ".." applied, a trailing separator kept. Folder creation limits it.

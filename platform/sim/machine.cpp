@@ -145,10 +145,12 @@ BOOL CloseHandle(HANDLE handle) {
                       sim::HandleKind::File, sim::HandleKind::Mutex}) {
         if (kind == sim::HandleKind::File) {
             auto open = machine.FindHandle<sim::OpenFile>(handle, kind);
-            if (open && open->deleteOnClose && open->node->parent) {
-                machine.files().Reserve(open->drive, open->node->IsFolder() ? 0 : open->node->data.size(), 0);
-                machine.files().RemoveChild(*open->node->parent, *open->node);
-                open->node->parent = nullptr;
+            sim::Node* folder = open ? (open->via ? open->via.get() : open->node->parent) : nullptr;
+            if (open && open->deleteOnClose && folder) {
+                bool lastName = open->node->Links() == 1;
+                machine.files().Reserve(open->drive, open->node->IsFolder() || !lastName ? 0 : open->node->data.size(), 0);
+                machine.files().RemoveChild(*folder, *open->node);
+                if (lastName) open->node->parent = nullptr;
             }
         }
         if (kind == sim::HandleKind::Mutex) {
@@ -156,6 +158,7 @@ BOOL CloseHandle(HANDLE handle) {
             if (name && !name->empty() && --machine.namedObjects[*name] == 0) {
                 machine.namedObjects.erase(*name);
                 machine.namedObjectOwners.erase(*name);
+                machine.mutexOwners.erase(*name);
             }
         }
         if (machine.CloseHandleOf(handle, kind)) return TRUE;

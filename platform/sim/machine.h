@@ -100,6 +100,36 @@ public:
     // a disk in a removable drive without a medium.
     UINT errorMode = 0;
     std::vector<std::wstring> systemBoxes;
+    // A kill: the process ends at its killAfter-th step from now (a file, profile or registry
+    // operation that changes or reads the machine; -1: never). From then on every such operation
+    // fails with ERROR_PROCESS_ABORTED and changes nothing, but the one it ended in, which
+    // writes half of what it was writing (`dying` marks it while it runs). Handles are closed as
+    // the system closes them.
+    int64_t killAfter = -1;
+    bool killed = false;
+    bool dying = false;
+    DWORD Step() {
+        if (!killed && killAfter != 0) {
+            if (killAfter > 0) --killAfter;
+            return 0;
+        }
+        dying = !killed;
+        killed = true;
+        return ERROR_PROCESS_ABORTED;
+    }
+    // The file operations made while the backup or the restore privilege was enabled.
+    std::vector<std::wstring> privilegedFileOperations;
+    // Named mutexes that a thread owns: this process, or another one (a run under way elsewhere),
+    // and whether that owner ended without letting it go (WaitForSingleObject then answers
+    // WAIT_ABANDONED to the next that takes it).
+    struct MutexOwner {
+        bool otherProcess = false;
+        bool abandoned = false;
+    };
+    std::map<std::wstring, MutexOwner> mutexOwners;
+    // Control interface: a mutex of that name that another process made, with that owner's SID,
+    // and owns (or owned, when it ended without letting it go).
+    void HoldMutexElsewhere(const std::wstring& name, const std::wstring& ownerSid, bool abandoned = false);
     // Milliseconds since start; advanced by waits so that time-bounded loops can be tested.
     uint64_t clockMs = 0;
 
@@ -136,6 +166,10 @@ private:
     std::unique_ptr<Machine> machine_;
     Machine* previous_;
 };
+
+// Waits for a named mutex on behalf of this process: WAIT_OBJECT_0 (or WAIT_ABANDONED) when it
+// is, or becomes, this process's; WAIT_TIMEOUT, with the clock advanced, while another owns it.
+DWORD WaitForMutex(const std::wstring& name, DWORD milliseconds);
 
 // Sets the last error and returns the given result: the common tail of a failing operation.
 template <class R>

@@ -2,6 +2,7 @@
 // the manager and each service grant, and the record of what was asked of them.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,12 @@ struct Service {
     DWORD state = SERVICE_RUNNING;
     bool acceptsStop = true;              // false: the stop control is refused as not valid for it
     DWORD grantable = kServiceAllAccess;  // rights beyond these are refused with ERROR_ACCESS_DENIED
+    // How long the service takes to stop once it accepted the stop control (0: at once), and the
+    // wait hint it reports meanwhile; each look at a pending stop finds its checkpoint advanced.
+    DWORD stopMs = 0;
+    DWORD waitHintMs = 0;
+    uint64_t stopsAtMs = 0;
+    DWORD checkPoint = 0;
 
     std::vector<DWORD> openedWith;  // the rights of every successful open, in order
     std::vector<DWORD> controls;    // the controls it accepted, in order

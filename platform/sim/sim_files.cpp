@@ -70,6 +70,8 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CreateDirectoryW ") + path);
+    if (DWORD error = sim::NoteFileOperation(L"CreateDirectoryW")) return Fail(error, FALSE);
+    machine.files().ApplySwap(path);
     if (DWORD error = machine.faults().Check("CreateDirectoryW", path)) return Fail(error, FALSE);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
@@ -91,6 +93,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
     Machine& machine = Machine::Current();
     if (pattern == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     std::wstring text(pattern);
+    if (DWORD error = sim::NoteFileOperation(L"FindFirstFileW")) return Fail(error, INVALID_HANDLE_VALUE);
     machine.files().ApplySwap(text);
     // An empty name matches nothing in a folder that exists.
     if (EndsWithSeparator(text)) return Fail(FolderError(text, ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE);
@@ -138,6 +141,8 @@ BOOL FindClose(HANDLE find) {
 DWORD GetFileAttributesW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
+    if (DWORD error = sim::NoteFileOperation(L"GetFileAttributesW")) return Fail(error, INVALID_FILE_ATTRIBUTES);
+    machine.files().ApplySwap(path);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, INVALID_FILE_ATTRIBUTES);
     if (!found.node) return Fail(found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
@@ -148,6 +153,8 @@ DWORD GetFileAttributesW(LPCWSTR path) {
 // Opens an existing file (OPEN_EXISTING), makes a new one (CREATE_NEW) or either (CREATE_ALWAYS,
 // emptying an existing file); other dispositions are not modelled.
 // With FILE_FLAG_OPEN_REPARSE_POINT a link at the end of the path is opened itself, not followed.
+// A folder, a drive root included, opens only with FILE_FLAG_BACKUP_SEMANTICS ("Directories",
+// CreateFileW), never for writing its data.
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags,
                    HANDLE) {
     Machine& machine = Machine::Current();
@@ -156,16 +163,18 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         return Fail(ERROR_CALL_NOT_IMPLEMENTED, INVALID_HANDLE_VALUE);
     }
     auto& files = machine.files();
+    if (DWORD error = sim::NoteFileOperation(L"CreateFileW")) return Fail(error, INVALID_HANDLE_VALUE);
     files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, (flags & FILE_FLAG_OPEN_REPARSE_POINT) == 0);
     if (found.error) return Fail(found.error, INVALID_HANDLE_VALUE);
-    if (!found.parent) return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-    bool write = (access & GENERIC_WRITE) != 0;
+    bool write = (access & (GENERIC_WRITE | FILE_WRITE_DATA)) != 0;
+    bool folderOpen = (flags & FILE_FLAG_BACKUP_SEMANTICS) && disposition == OPEN_EXISTING && !write;
+    if (!found.parent && !(found.node && folderOpen)) {
+        return Fail(found.node ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
     std::shared_ptr<Node> node = found.node;
     if (node) {
         if (disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
-        // A folder opens only with backup semantics, as it is: never for writing its data.
-        bool folderOpen = (flags & FILE_FLAG_BACKUP_SEMANTICS) && disposition == OPEN_EXISTING && !write;
         if (node->IsFolder() && !folderOpen) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
         if (sim::SharingConflict(*node, access, share)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
         if (write && (node->attributes & FILE_ATTRIBUTE_READONLY)) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
@@ -186,6 +195,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     }
     auto open = std::make_shared<sim::OpenFile>();
     open->node = node;
+    open->via = found.parent;
     open->drive = found.drive;
     open->canRead = (access & GENERIC_READ) != 0;
     open->canWrite = write;
@@ -214,15 +224,20 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
     auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (!open->canWrite) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    // A write that the process's end cuts short leaves the first half of it.
+    DWORD ended = sim::NoteFileOperation(L"WriteFile");
+    if (ended && !machine.dying) return Fail(ended, FALSE);
+    DWORD count = ended ? toWrite / 2 : toWrite;
+    machine.dying = false;
     auto& data = open->node->data;
-    size_t end = std::max(data.size(), open->position + toWrite);
+    size_t end = std::max(data.size(), open->position + count);
     if (!machine.files().Reserve(open->drive, data.size(), end)) return Fail(ERROR_DISK_FULL, FALSE);
     data.resize(end);
-    if (toWrite) std::memcpy(data.data() + open->position, buffer, toWrite);
-    open->position += toWrite;
+    if (count) std::memcpy(data.data() + open->position, buffer, count);
+    open->position += count;
     open->node->writeTime = machine.files().clock++;
-    if (written) *written = toWrite;
-    return TRUE;
+    if (written) *written = count;
+    return ended ? Fail(ended, FALSE) : TRUE;
 }
 
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
@@ -235,6 +250,8 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (DWORD error = sim::NoteFileOperation(L"SetFileAttributesW")) return Fail(error, FALSE);
+    machine.files().ApplySwap(path);
     sim::Lookup found = machine.files().Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
     if (!found.node) return Fail(found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, FALSE);
@@ -249,6 +266,7 @@ BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
 BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size) {
     auto open = Machine::Current().FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    sim::ApplySwapAt(*open);
     if (infoClass != FileAttributeTagInfo || info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (size < sizeof(FILE_ATTRIBUTE_TAG_INFO)) return Fail(ERROR_BAD_LENGTH, FALSE);
     auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
@@ -259,12 +277,14 @@ BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoCla
 
 namespace {
 
-// FileBasicInfo: attributes 0 leave them as they are (FILE_ATTRIBUTE_NORMAL clears them); times are not modelled.
+// FileBasicInfo: attributes 0 leave them as they are (FILE_ATTRIBUTE_NORMAL clears them); of the
+// times only the last-write time is kept, and 0 leaves it as it is.
 BOOL SetBasicInfo(sim::OpenFile& open, const FILE_BASIC_INFO& basic) {
     if (!(open.access & (FILE_WRITE_ATTRIBUTES | GENERIC_WRITE))) return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (DWORD error = Machine::Current().files().WriteError(open.drive)) return Fail(error, FALSE);
     const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (basic.FileAttributes != 0) open.node->attributes = (open.node->attributes & ~settable) | (basic.FileAttributes & settable);
+    if (basic.LastWriteTime.QuadPart != 0) open.node->writeTime = static_cast<uint64_t>(basic.LastWriteTime.QuadPart);
     return TRUE;
 }
 
@@ -290,6 +310,8 @@ BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     machine.Log(L"SetFileInformationByHandle " + std::to_wstring(infoClass) + L" " + open->node->name);
+    if (DWORD error = sim::NoteFileOperation(L"SetFileInformationByHandle")) return Fail(error, FALSE);
+    sim::ApplySwapAt(*open);
     if (infoClass == FileBasicInfo && size >= sizeof(FILE_BASIC_INFO)) {
         return SetBasicInfo(*open, *static_cast<FILE_BASIC_INFO*>(info));
     }

@@ -76,18 +76,30 @@ DWORD WriteCopy(const sim::Lookup& destination, const Node& source) {
     return 0;
 }
 
+// A copy that the process's end cuts short: half the source is at the destination.
+DWORD DieMidWrite(const sim::Lookup& destination, const Node& source) {
+    auto& files = Machine::Current().files();
+    std::shared_ptr<Node> node = destination.node ? destination.node : files.AddChild(destination.parent, destination.name, false);
+    node->data.assign(source.data.begin(), source.data.begin() + source.data.size() / 2);
+    return ERROR_PROCESS_ABORTED;
+}
+
 }  // namespace
 
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CopyFileW ") + from + L" -> " + to);
+    DWORD ended = sim::NoteFileOperation(L"CopyFileW");
+    bool dying = ended && machine.dying;
+    if (ended && !dying) return Fail(ended, FALSE);
     machine.files().ApplySwap(from);
     machine.files().ApplySwap(to);
     sim::Lookup source = machine.files().Resolve(from, true);
     if (DWORD error = CheckCopySource(source)) return Fail(error, FALSE);
     sim::Lookup destination = machine.files().Resolve(to, true);
     if (DWORD error = CheckCopyDestination(destination, *source.node, failIfExists)) return Fail(error, FALSE);
+    if (dying) return machine.dying = false, Fail(DieMidWrite(destination, *source.node), FALSE);
     if (DWORD error = WriteCopy(destination, *source.node)) return Fail(error, FALSE);
     machine.lastError = ERROR_SUCCESS;
     return TRUE;
@@ -99,6 +111,7 @@ BOOL DeleteFileW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"DeleteFileW ") + path);
+    if (DWORD error = sim::NoteFileOperation(L"DeleteFileW")) return Fail(error, FALSE);
     auto& files = machine.files();
     files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, false);
@@ -120,7 +133,10 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"MoveFileExW ") + from + L" -> " + to);
+    if (DWORD error = sim::NoteFileOperation(L"MoveFileExW")) return Fail(error, FALSE);
     auto& files = machine.files();
+    files.ApplySwap(from);
+    files.ApplySwap(to);
     sim::Lookup source = files.Resolve(from, false);
     if (source.error) return Fail(source.error, FALSE);
     if (!source.node) return Fail(MissingError(source), FALSE);
@@ -153,7 +169,9 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
     Machine& machine = Machine::Current();
     if (path == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"RemoveDirectoryW ") + path);
+    if (DWORD error = sim::NoteFileOperation(L"RemoveDirectoryW")) return Fail(error, FALSE);
     auto& files = machine.files();
+    files.ApplySwap(path);
     sim::Lookup found = files.Resolve(path, false);
     if (found.error) return Fail(found.error, FALSE);
     if (!found.node) return Fail(MissingError(found), FALSE);

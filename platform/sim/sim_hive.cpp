@@ -15,6 +15,7 @@ using sim::Machine;
 // is looked at, and a failure after that (no privilege, a full disk) leaves the new file behind,
 // empty. Saving a whole predefined root is not modelled.
 LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
+    if (DWORD ended = sim::Machine::Current().Step()) return static_cast<LONG>(ended);
     Machine& machine = Machine::Current();
     sim::OpenKey open;
     if (LONG error = sim::ResolveKey(key, open)) return error;
@@ -39,18 +40,21 @@ LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES) {
 // handles to the old subkeys see ERROR_KEY_DELETED. Only a forced restore (REG_FORCE_RESTORE) of
 // a key below a predefined root is modelled.
 LONG RegRestoreKeyW(HKEY key, LPCWSTR file, DWORD flags) {
+    if (DWORD ended = sim::Machine::Current().Step()) return static_cast<LONG>(ended);
     Machine& machine = Machine::Current();
     sim::OpenKey open;
     if (LONG error = sim::ResolveKey(key, open)) return error;
     if (file == nullptr) return ERROR_INVALID_PARAMETER;
     if (flags != REG_FORCE_RESTORE || open.node->parent == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
     machine.Log(std::wstring(L"RegRestoreKeyW ") + file);
+    if (DWORD error = machine.faults().Check("RegRestoreKeyW")) return static_cast<LONG>(error);
     sim::Lookup found = machine.files().Resolve(file, true);
     if (found.error) return static_cast<LONG>(found.error);
     if (!found.node) return found.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     if (found.node->IsFolder()) return ERROR_ACCESS_DENIED;
     if (found.node->inUse) return ERROR_SHARING_VIOLATION;
-    if (!machine.token().Enabled(SE_RESTORE_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
+    // "The calling process must have the SE_RESTORE_NAME and SE_BACKUP_NAME privileges" (RegRestoreKeyW).
+    if (!machine.token().Enabled(SE_RESTORE_NAME) || !machine.token().Enabled(SE_BACKUP_NAME)) return ERROR_PRIVILEGE_NOT_HELD;
     sim::RegNode& target = *open.node;
     sim::RegNode loaded;
     loaded.root = target.root;

@@ -127,6 +127,7 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     Machine& machine = Machine::Current();
     uint64_t endsAt = sim::kNever;
+    if (auto name = machine.FindHandle<std::wstring>(handle, HandleKind::Mutex)) return sim::WaitForMutex(*name, milliseconds);
     if (handle != GetCurrentProcess()) {
         auto target = machine.FindHandle<sim::ProcessHandle>(handle, HandleKind::Process);
         if (!target) return sim::Fail(ERROR_INVALID_HANDLE, DWORD(WAIT_FAILED));
@@ -169,3 +170,5 @@ BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
 }
 
 DWORD GetTickCount() { return static_cast<DWORD>(Machine::Current().clockMs); }
+
+void Sleep(DWORD milliseconds) { Machine::Current().clockMs += milliseconds; }

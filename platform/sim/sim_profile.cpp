@@ -436,6 +436,7 @@ using sim::Fail;
 using sim::Machine;
 
 BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR text, LPCWSTR file) {
+    if (DWORD ended = sim::Machine::Current().Step()) return sim::Fail(ended, FALSE);
     Machine& machine = Machine::Current();
     if (section == nullptr || file == nullptr) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
     if (*file == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);

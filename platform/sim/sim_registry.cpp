@@ -264,6 +264,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, PHKEY result)
 // asks its own parent for KEY_CREATE_SUB_KEY.
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM access, LPSECURITY_ATTRIBUTES,
                      PHKEY result, LPDWORD disposition) {
+    if (DWORD ended = sim::Machine::Current().Step()) return static_cast<LONG>(ended);
     if (result == nullptr) return ERROR_BADKEY;
     *result = nullptr;
     Machine& machine = Machine::Current();
@@ -315,6 +316,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD typ
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
+    if (DWORD ended = sim::Machine::Current().Step()) return static_cast<LONG>(ended);
     Machine& machine = Machine::Current();
     OpenKey open;
     if (LONG error = sim::ResolveKey(key, open)) return error;

@@ -22,10 +22,20 @@ struct ServiceRef {
     DWORD access;
 };
 
-void Report(const Service& service, LPSERVICE_STATUS status) {
+// A pending stop ends at its time.
+void Advance(Service& service) {
+    if (service.state == SERVICE_STOP_PENDING && Machine::Current().clockMs >= service.stopsAtMs) service.state = SERVICE_STOPPED;
+}
+
+void Report(Service& service, LPSERVICE_STATUS status) {
+    Advance(service);
     *status = SERVICE_STATUS{};
     status->dwServiceType = kServiceWin32OwnProcess;
     status->dwCurrentState = service.state;
+    if (service.state == SERVICE_STOP_PENDING) {
+        status->dwCheckPoint = ++service.checkPoint;
+        status->dwWaitHint = service.waitHintMs;
+    }
     if (service.state == SERVICE_RUNNING && service.acceptsStop) status->dwControlsAccepted = kServiceAcceptStop;
 }
 
@@ -102,8 +112,19 @@ BOOL ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
         return sim::Fail(refusal, FALSE);
     }
     service.controls.push_back(control);
-    service.state = SERVICE_STOPPED;
+    service.state = service.stopMs == 0 ? SERVICE_STOPPED : SERVICE_STOP_PENDING;
+    service.stopsAtMs = machine.clockMs + service.stopMs;
     sim::Report(service, status);
+    return TRUE;
+}
+
+BOOL QueryServiceStatus(SC_HANDLE handle, LPSERVICE_STATUS status) {
+    Machine& machine = Machine::Current();
+    auto ref = machine.FindHandle<sim::ServiceRef>(reinterpret_cast<HANDLE>(handle), HandleKind::Service);
+    if (!ref) return sim::Fail(ERROR_INVALID_HANDLE, FALSE);
+    if (status == nullptr) return sim::Fail(sim::kErrorInvalidAddress, FALSE);
+    if (!(ref->access & SERVICE_QUERY_STATUS)) return sim::Fail(ERROR_ACCESS_DENIED, FALSE);
+    sim::Report(*ref->service, status);
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 // The process token of the simulated machine and the privilege operations.
 #include <memory>
+#include <vector>
 
 #include "machine.h"
 #include "token.h"
@@ -88,20 +89,24 @@ BOOL LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID luid) {
 
 // Sets each entry's privilege enabled or disabled. An entry for a privilege the token does not
 // hold is passed over and the call still succeeds, with the last error ERROR_NOT_ALL_ASSIGNED.
-// Disabling all privileges, returning the earlier state and removing a privilege are not
-// modelled: such a call fails with ERROR_CALL_NOT_IMPLEMENTED.
-BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD,
-                           PTOKEN_PRIVILEGES previousState, PDWORD) {
+// PreviousState receives the earlier state of each privilege the call changed, as the platform
+// gives it (a buffer too small for them fails with ERROR_INSUFFICIENT_BUFFER and changes
+// nothing). Disabling all privileges and removing a privilege are not modelled: such a call fails
+// with ERROR_CALL_NOT_IMPLEMENTED.
+BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
+                           PTOKEN_PRIVILEGES previousState, PDWORD returnLength) {
     Machine& machine = Machine::Current();
     auto open = machine.FindHandle<sim::OpenToken>(token, sim::HandleKind::Token);
     if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
-    if (disableAll || previousState != nullptr || newState == nullptr) return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+    if (disableAll || newState == nullptr) return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
     const LUID_AND_ATTRIBUTES* entries = newState->Privileges;
     for (DWORD i = 0; i < newState->PrivilegeCount; ++i) {
         if ((entries[i].Attributes & ~DWORD(SE_PRIVILEGE_ENABLED)) != 0) return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
     }
     if ((open->access & TOKEN_ADJUST_PRIVILEGES) == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    if (previousState && (open->access & TOKEN_QUERY) == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (DWORD error = machine.faults().Check("AdjustTokenPrivileges")) return Fail(error, FALSE);
+    std::vector<std::pair<sim::PrivilegeState*, bool>> changes;
     bool notAll = false;
     for (DWORD i = 0; i < newState->PrivilegeCount; ++i) {
         auto it = machine.token().privileges.find(entries[i].Luid.LowPart);
@@ -109,7 +114,22 @@ BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newS
             notAll = true;
             continue;
         }
-        it->second.enabled = (entries[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        bool enable = (entries[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        if (it->second.enabled != enable) changes.emplace_back(&it->second, enable);
+    }
+    DWORD needed = static_cast<DWORD>(sizeof(DWORD) + changes.size() * sizeof(LUID_AND_ATTRIBUTES));
+    if (returnLength) *returnLength = needed;
+    if (previousState && bufferLength < needed) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+    if (previousState) previousState->PrivilegeCount = 0;
+    for (auto& change : changes) {
+        if (previousState) {
+            LUID_AND_ATTRIBUTES& earlier = previousState->Privileges[previousState->PrivilegeCount++];
+            for (const auto& known : machine.token().privileges) {
+                if (&known.second == change.first) earlier.Luid = LUID{known.first, 0};
+            }
+            earlier.Attributes = change.first->enabled ? SE_PRIVILEGE_ENABLED : 0;
+        }
+        change.first->enabled = change.second;
     }
     machine.lastError = notAll ? ERROR_NOT_ALL_ASSIGNED : ERROR_SUCCESS;
     return TRUE;

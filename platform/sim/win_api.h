@@ -16,6 +16,12 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR n
 // sim_mutex_open.cpp
 HANDLE OpenMutexW(DWORD desiredAccess, BOOL inheritHandle, LPCWSTR name);
 UINT SetErrorMode(UINT mode);
+BOOL ReleaseMutex(HANDLE mutex);
+
+// Process policies looked up at run time (sim_process_policy.cpp).
+HMODULE GetModuleHandleW(LPCWSTR name);
+FARPROC GetProcAddress(HMODULE module, const char* name);
+BOOL SetProcessMitigationPolicy(PROCESS_MITIGATION_POLICY policy, PVOID buffer, SIZE_T size);
 
 // Drives (sim_drives.cpp).
 DWORD GetLogicalDrives();
@@ -39,6 +45,10 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 BOOL RemoveDirectoryW(LPCWSTR path);
 BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size);
 BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size);
+// Files judged and renamed through their handles (sim_file_handles.cpp).
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD flags);
+NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass);
 BOOL GetVolumeInformationW(LPCWSTR root, LPWSTR volumeName, DWORD volumeNameSize, LPDWORD serialNumber,
                            LPDWORD maxComponentLength, LPDWORD fileSystemFlags, LPWSTR fileSystemName,
                            DWORD fileSystemNameSize);
@@ -106,11 +116,13 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
 BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
 BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
 DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
 
 // Services (sim_services.cpp).
 SC_HANDLE OpenSCManagerW(LPCWSTR machine, LPCWSTR database, DWORD access);
 SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR name, DWORD access);
 BOOL ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status);
+BOOL QueryServiceStatus(SC_HANDLE service, LPSERVICE_STATUS status);
 BOOL CloseServiceHandle(SC_HANDLE handle);
 
 // Text (sim_text.cpp). setlocale is the C library's name: the simulated one is reached through a

@@ -306,3 +306,60 @@ typedef SID_NAME_USE* PSID_NAME_USE;
 enum WTS_INFO_CLASS { WTSUserName = 5, WTSDomainName = 7 };
 struct SID_AND_ATTRIBUTES { PSID Sid; DWORD Attributes; };
 struct TOKEN_USER { SID_AND_ATTRIBUTES User; };
+
+// Files judged and renamed through their handles.
+#define WINAPI
+#define NTAPI
+typedef void* PVOID;
+typedef size_t SIZE_T;
+typedef LONG NTSTATUS;
+typedef uint8_t BOOLEAN;
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
+#define FILE_NAME_NORMALIZED 0x0
+#define VOLUME_NAME_NONE 0x4
+struct FILE_RENAME_INFO {
+    BOOLEAN ReplaceIfExists;
+    HANDLE RootDirectory;
+    DWORD FileNameLength;
+    WCHAR FileName[1];
+};
+struct IO_STATUS_BLOCK { NTSTATUS Status; ULONG_PTR Information; };
+typedef IO_STATUS_BLOCK* PIO_STATUS_BLOCK;
+enum FILE_INFORMATION_CLASS { FileRenameInformation = 10 };
+#define STATUS_SUCCESS ((NTSTATUS)0)
+#define STATUS_ACCESS_DENIED ((NTSTATUS)0xC0000022)
+#define STATUS_INVALID_PARAMETER ((NTSTATUS)0xC000000D)
+#define STATUS_INVALID_HANDLE ((NTSTATUS)0xC0000008)
+#define STATUS_OBJECT_NAME_COLLISION ((NTSTATUS)0xC0000035)
+#define STATUS_SHARING_VIOLATION ((NTSTATUS)0xC0000043)
+#define STATUS_NOT_SAME_DEVICE ((NTSTATUS)0xC00000D4)
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_UNTRUSTED_MOUNT_POINT 448L
+#define ERROR_NOT_OWNER 288L
+#define ERROR_PROCESS_ABORTED 1067L
+
+// Process policies, looked up at run time.
+struct HINSTANCE__ { int unused; };
+typedef HINSTANCE__* HMODULE;
+typedef intptr_t (*FARPROC)();
+enum PROCESS_MITIGATION_POLICY { ProcessRedirectionTrustPolicy = 16 };
+struct PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY {
+    DWORD EnforceRedirectionTrust : 1;
+    DWORD AuditRedirectionTrust : 1;
+    DWORD ReservedFlags : 30;
+};
+
+// Mutexes owned by a thread.
+#define WAIT_ABANDONED 0x00000080L

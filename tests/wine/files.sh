@@ -153,6 +153,55 @@ case_read_only_file_goes_with_its_workspace() {
     clear_system
 }
 
+# A file with a second name (a host hard link to a file of C:\Secret) is neither read by /get nor
+# written through by /set; entries that changed kind between two /get runs are carried by the
+# second; a read-only copy in the workspace, and a read-only file of the suite, are replaced; the
+# second /get keeps the copies of the files that did not change (the same host file). A /set that
+# cannot land a file keeps the workspaces, and the next one lands it and removes them.
+case_second_names_kinds_and_a_second_get() {
+    rig_default_layout
+    known_folders
+    clear_system
+    install_suite_data
+    local s=$SUITE_DATA ws=$RIG_ROOT/drives/d/mvtemp/MV suite='C:\ProgramData\Tamrix\Mirovane'
+    put "$RIG_C/Secret/key.bin" secret
+    ln -f "$RIG_C/Secret/key.bin" "$s/key.bin"
+    put "$s/Kind/now-folder" "a file"
+    put "$s/Kind/now-file/inner.txt"
+    put "$s/ro.txt" first
+    helper setattr "$suite\\ro.txt" R >/dev/null
+    movendo /get
+    expect_absent "$ws/key.bin" "a file with a second name is not read"
+    local kept
+    kept=$(stat -c %i "$ws/Settings.xml" "$ws/Channels/list.dat")
+    rm -f "$s/Kind/now-folder" && put "$s/Kind/now-folder/inner.txt"
+    rm -rf "$s/Kind/now-file" && put "$s/Kind/now-file" "a file"
+    helper setattr "$suite\\ro.txt" >/dev/null && put "$s/ro.txt" second && helper setattr "$suite\\ro.txt" R >/dev/null
+    movendo /get
+    expect_file "$ws/Kind/now-folder/inner.txt" "a file that became a folder is carried by one /get"
+    expect_eq "$(cat "$ws/Kind/now-file" 2>/dev/null)" "a file" "a folder that became a file is carried by one /get"
+    expect_eq "$(cat "$ws/ro.txt" 2>/dev/null)" second "a read-only copy in the workspace is replaced"
+    expect_match "$(tree 'D:\mvtemp\MV' | grep '^ro.txt')" $'\tR\t' "and keeps the source's read-only attribute"
+    expect_eq "$(stat -c %i "$ws/Settings.xml" "$ws/Channels/list.dat")" "$kept" "unchanged files keep their copies"
+
+    clear_system
+    put "$s/ro.txt" installed
+    helper setattr "$suite\\ro.txt" R >/dev/null
+    ln -f "$RIG_C/Secret/key.bin" "$s/key.bin"
+    for workspace in mvtemp mvtempbk; do put "$RIG_ROOT/drives/d/$workspace/MV/key.bin" saved; done
+    movendo /set
+    expect_eq "$(cat "$s/ro.txt" 2>/dev/null)" second "a read-only file of the suite is replaced"
+    expect_eq "$(cat "$RIG_C/Secret/key.bin")" secret "a second name is not written through"
+    expect_eq "$(rig_workspaces)" 'D:\mvtemp D:\mvtempbk' "what did not land keeps the workspaces"
+    rm -f "$s/key.bin"
+    movendo /set
+    expect_eq "$(cat "$s/key.bin" 2>/dev/null)" saved "the next /set lands it"
+    expect_eq "$(rig_workspaces)" "" "and removes the workspaces"
+    helper setattr "$suite\\ro.txt" >/dev/null
+    rm -rf "$RIG_C/Secret"
+    clear_system
+}
+
 # Who may change workspace entries, by the host's owner and mode bits that Wine builds their
 # security from (mode 777 reads as Everyone with modify; another host owner as ANONYMOUS LOGON):
 # "OWNER MODE" of each entry. (Wine gap: Wine makes every entry with the host's umask whatever

@@ -52,7 +52,7 @@ start_movendo() {
     STARTED_PID=$!
 }
 
-# Two "/get" started together: one runs, the other finds the run's mutex held and ends at once;
+# Two "/get" started together: one runs, the other finds the run's mutex owned and ends after a short wait;
 # both settings files hold the records that one "/get" alone writes.
 case_two_gets_started_together() {
     suite_installed
@@ -183,6 +183,48 @@ case_get_onto_a_full_drive_then_set() {
     expect_eq "$(rig_workspaces)" '' "both workspaces deleted"
     umount "$drive" || fail "cannot unmount the tmpfs"
     trap - EXIT
+}
+
+# /set killed at several moments while it copies large files back: every file of the suite at its
+# own name is whole (the installed one or the saved one), only part files are left, and the next
+# /set, which the killed run's lock does not stop, removes them and lands everything. (A folder
+# where a saved file goes keeps the workspaces meanwhile: that file does not land.)
+case_killed_set_leaves_no_torn_file() {
+    suite_installed
+    local data="$RIG_C/ProgramData/Tamrix/Mirovane/Big" torn=0 kills=0 saved whole_ms started
+    mkdir -p "$data"
+    for i in 1 2 3; do head -c 24000000 /dev/urandom >"$data/big$i.bin"; done
+    movendo /get
+    saved=$(cat "$data"/big*.bin | md5sum)
+    for workspace in mvtemp mvtempbk; do echo saved >"$RIG_ROOT/drives/d/$workspace/MV/Blocker"; done
+    mkdir -p "$data/../Blocker"
+    started=$(now_ms)
+    movendo /set
+    whole_ms=$(($(now_ms) - started))
+    local midway=0
+    for part in 10 11 12 13 14 15 16 17 18 19; do
+        for i in 1 2 3; do printf 'installed %s\n' "$i" >"$data/big$i.bin"; done
+        # The host process of the program itself (exec), so that the kill reaches it.
+        (cd "$RIG_C/rig" && exec "$WINE64" 'C:\rig\Movendo.exe' /set) </dev/null >/dev/null 2>&1 &
+        local pid=$!
+        sleep "$(awk -v ms="$whole_ms" -v part="$part" 'BEGIN { printf "%.2f", ms * part / 20000 }')"
+        kill -KILL "$pid" 2>/dev/null && kills=$((kills + 1))
+        wait "$pid" 2>/dev/null
+        for i in 1 2 3; do
+            cmp -s "$data/big$i.bin" "$RIG_ROOT/drives/d/mvtemp/MV/Big/big$i.bin" ||
+                grep -qx "installed $i" "$data/big$i.bin" || torn=$((torn + 1))
+        done
+        # A part file left: the kill came while a file was being copied.
+        if [ -n "$(find "$data" -name '*.mvpart')" ]; then midway=$((midway + 1)); [ $midway -ge 2 ] && break; fi
+    done
+    rig_note "a whole /set: ${whole_ms} ms; $kills kills, $midway of them while a file was copied"
+    expect_eq "$torn" 0 "no file of the suite is torn"
+    rmdir "$data/../Blocker"
+    movendo /set
+    expect_eq "$(find "$RIG_C/ProgramData/Tamrix" -name '*.mvpart' | wc -l)" 0 "the next /set removes the part files"
+    expect_eq "$(cat "$data"/big*.bin | md5sum)" "$saved" "and lands every file"
+    expect_eq "$(rig_workspaces)" "" "and removes the workspaces"
+    rm -rf "$data" "$data/../Blocker"
 }
 
 # A standard user made the lock's name first (a mutex owned by Users, which Wine keeps): /get runs

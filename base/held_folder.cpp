@@ -1,0 +1,171 @@
+#include "base/held_folder.h"
+
+#include <cwchar>
+
+namespace {
+
+// A held folder is listed (a right that sharing counts) and shares reading and writing, not
+// deletion: nobody can rename or delete it while it is held, nor a folder above it.
+constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY;
+constexpr DWORD kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// The entry's path on its volume as its handle reads it (such as \ProgramData\Tamrix). False
+// when it cannot be read or does not fit.
+bool ReadRealPath(HANDLE handle, PathBuffer& real) {
+    DWORD length = GetFinalPathNameByHandleW(handle, real, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
+    if (length == 0 || length >= MAX_PATH) {
+        real[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+// True when the handle's own path is the folder's followed by the name, on the folder's volume.
+bool IsWhereNamed(const OpenedEntry& entry, const HeldFolder& folder, LPCWSTR name) {
+    PathBuffer expected, real;
+    if (entry.volume != folder.volume || !ReadRealPath(entry.handle.Get(), real)) return false;
+    if (!FormatPath(expected, L"%ls\\%ls", folder.real, name)) return false;
+    return _wcsicmp(expected, real) == 0;
+}
+
+// A new entry that is not where it was to be made is removed again, through its own handle.
+void Unmake(OpenedEntry& entry) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+    entry.handle.Reset();
+}
+
+OpenResult Judged(OpenedEntry& entry, bool created, const HeldFolder& folder, LPCWSTR name) {
+    if (IsWhereNamed(entry, folder, name)) return OpenResult::Opened;
+    if (created) Unmake(entry);
+    entry.handle.Reset();
+    return OpenResult::Redirected;
+}
+
+void Adopt(KernelHandle& handle, HeldFolder& held) { *held.handle.Receive() = handle.Release(); }
+
+}  // namespace
+
+bool HoldKnownFolder(LPCWSTR path, HeldFolder& held) {
+    KernelHandle handle(CreateFileW(path, kHoldAccess | FILE_READ_ATTRIBUTES, kHoldShare, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle.Valid() || !GetFileInformationByHandle(handle.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || !ReadRealPath(handle.Get(), held.real) ||
+        !FormatPath(held.path, L"%ls", path)) {
+        return false;
+    }
+    if (held.real[0] == L'\\' && held.real[1] == 0) held.real[0] = 0;  // a drive root
+    held.volume = info.dwVolumeSerialNumber;
+    Adopt(handle, held);
+    return true;
+}
+
+OpenResult HoldTopFolder(LPCWSTR path, HeldFolder& held) {
+    size_t length = std::wcslen(path);
+    if (length < 3 || length >= MAX_PATH || path[1] != L':' || path[2] != L'\\') return OpenResult::Failed;
+    OpenedEntry opened;
+    if (!OpenEntry(path, kHoldAccess, kHoldShare, true, opened)) {
+        return IsMissingError(GetLastError()) ? OpenResult::Missing : OpenResult::Failed;
+    }
+    PathBuffer real;
+    if (!ReadRealPath(opened.handle.Get(), real) || _wcsicmp(real, path + 2) != 0) return OpenResult::Redirected;
+    if (opened.link || !opened.IsFolder()) return OpenResult::Failed;
+    // A root is held without its separator, so that its entries join as "C:\name".
+    bool root = length == 3;
+    std::wmemcpy(held.path, path, root ? 2 : length);
+    held.path[root ? 2 : length] = 0;
+    FormatPath(held.real, L"%ls", root ? L"" : real);
+    held.volume = opened.volume;
+    Adopt(opened.handle, held);
+    return OpenResult::Opened;
+}
+
+OpenResult HoldSubFolder(const HeldFolder& parent, LPCWSTR name, HeldFolder& held) {
+    OpenedEntry opened;
+    if (!FormatPath(held.path, L"%ls\\%ls", parent.path, name) || !FormatPath(held.real, L"%ls\\%ls", parent.real, name)) {
+        return OpenResult::Failed;
+    }
+    OpenResult result = OpenInFolder(parent, name, EntryOpen{kHoldAccess, kHoldShare, OPEN_EXISTING, true}, opened);
+    if (result != OpenResult::Opened) return result;
+    if (opened.link) return OpenResult::Link;
+    if (!opened.IsFolder()) return OpenResult::Failed;
+    held.volume = opened.volume;
+    Adopt(opened.handle, held);
+    return OpenResult::Opened;
+}
+
+OpenResult HoldFolderPath(const HeldFolder& top, LPCWSTR relative, HeldPath& held) {
+    held.count = 0;
+    const HeldFolder* at = &top;
+    PathBuffer name;
+    for (LPCWSTR start = relative; *start;) {
+        LPCWSTR end = std::wcschr(start, L'\\');
+        size_t length = end ? static_cast<size_t>(end - start) : std::wcslen(start);
+        if (length == 0 || length >= MAX_PATH || held.count == HeldPath::kDepth) return OpenResult::Failed;
+        std::wmemcpy(name, start, length);
+        name[length] = 0;
+        start += length + (end ? 1 : 0);
+        OpenResult result = HoldSubFolder(*at, name, held.levels[held.count]);
+        if (result != OpenResult::Opened) return result;
+        at = &held.levels[held.count++];
+    }
+    return held.count > 0 ? OpenResult::Opened : OpenResult::Failed;
+}
+
+OpenResult OpenInFolder(const HeldFolder& folder, LPCWSTR name, const EntryOpen& how, OpenedEntry& entry) {
+    PathBuffer path;
+    if (!FormatPath(path, L"%ls\\%ls", folder.path, name)) return OpenResult::Failed;
+    bool create = how.disposition == CREATE_NEW;
+    if (!OpenEntry(path, how.access | (create ? DELETE : 0), how.share, how.folder, how.disposition, entry)) {
+        return IsMissingError(GetLastError()) ? OpenResult::Missing : OpenResult::Failed;
+    }
+    return Judged(entry, create, folder, name);
+}
+
+// The platform's rename by handle resolves a relative name in the folder that RootDirectory
+// names. (The documented Win32 form of the same call, SetFileInformationByHandle with
+// FileRenameInfo, is refused by Wine for a relative name; the native call behaves alike on both.)
+bool RenameIntoFolder(const OpenedEntry& entry, const HeldFolder& folder, LPCWSTR name, bool replace) {
+    size_t length = std::wcslen(name);
+    if (length == 0 || length >= MAX_PATH) return false;
+    union {
+        FILE_RENAME_INFO info;
+        BYTE bytes[sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(WCHAR)];
+    } rename = {};
+    rename.info.ReplaceIfExists = replace ? TRUE : FALSE;
+    rename.info.RootDirectory = folder.handle.Get();
+    rename.info.FileNameLength = static_cast<DWORD>(length * sizeof(WCHAR));
+    std::wmemcpy(rename.info.FileName, name, length + 1);
+    IO_STATUS_BLOCK status = {};
+    return NtSetInformationFile(entry.handle.Get(), &status, &rename, sizeof rename, FileRenameInformation) == 0;
+}
+
+bool RemoveInFolder(const HeldFolder& folder, LPCWSTR name, bool isFolder) {
+    PathBuffer path;
+    OpenedEntry entry;
+    if (!FormatPath(path, L"%ls\\%ls", folder.path, name) ||
+        OpenInFolder(folder, name, EntryOpen{DELETE | FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING, isFolder}, entry) !=
+            OpenResult::Opened) {
+        return false;
+    }
+    if (entry.link) {
+        entry.handle.Reset();
+        return isFolder ? RemoveDirectoryW(path) != FALSE : DeleteFileW(path) != FALSE;
+    }
+    if (entry.IsFolder() != isFolder) return false;
+    if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
+        if (entry.links > 1 && !isFolder) return false;
+        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        FILE_BASIC_INFO basic = {};
+        basic.FileAttributes = (entry.attributes & kKept) != 0 ? entry.attributes & kKept : FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(entry.handle.Get(), FileBasicInfo, &basic, sizeof basic)) return false;
+    }
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+bool IsNameUnreachable(LPCWSTR name) {
+    size_t length = std::wcslen(name);
+    return length > 0 && (name[length - 1] == L'.' || name[length - 1] == L' ');
+}
