@@ -27,13 +27,19 @@ std::wstring TokenUserName(HANDLE token) {
     return Qualified(domain, name);
 }
 
+// Texts the session query allocates, freed with WTSFreeMemory.
+struct SessionTextTraits {
+    static LPWSTR Empty() { return nullptr; }
+    static bool Valid(LPWSTR text) { return text != nullptr; }
+    static void Close(LPWSTR text) { WTSFreeMemory(text); }
+};
+typedef UniqueHandle<LPWSTR, SessionTextTraits> SessionTextBuffer;
+
 std::wstring SessionText(DWORD session, WTS_INFO_CLASS what) {
-    LPWSTR text = nullptr;
+    SessionTextBuffer text;
     DWORD bytes = 0;
-    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, what, &text, &bytes) || text == nullptr) return std::wstring();
-    std::wstring copy(text);
-    WTSFreeMemory(text);
-    return copy;
+    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, what, text.Receive(), &bytes) || !text.Valid()) return std::wstring();
+    return text.Get();
 }
 
 }  // namespace
