@@ -40,7 +40,7 @@ std::wstring CheckUsage() {
            L"  /preview  also shows what Movendo.exe /set would change on this machine, and what it would\n"
            L"            delete without writing it back; with /json the document holds the restore plan\n"
            L"  /confirm  after /set: holds this machine against PLAN, the saved output of /preview /json:\n"
-           L"            every value, file, recording folder and deletion it plans must have landed\n"
+           L"            every value, key (value by value), file, recording folder and deletion it plans must have landed\n"
            L"  /json     prints one JSON document instead of text\n"
            L"Exit codes:\n"
            L"  0  both workspaces found, consistent and without unsafe entries (with /verify: and equal\n"
