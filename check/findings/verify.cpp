@@ -245,22 +245,6 @@ Say SkipGap(MirrorSkip why) {
     return Say::CopyFolderUnreadable;
 }
 
-// The backup's own copy walk, comparing where it copies: the same filter, the same path buffers,
-// the same entries passed over.
-class CopyComparison : public MirrorVisitor {
-public:
-    CopyComparison(const WorkspaceReport& ws, VerifyReport& out) : ws_(ws), out_(out) {}
-    void File(const MirrorFile& file) override {
-        if (file.copy.verdict == CopyVerdict::SourceHardLink) return out_.gaps.push_back({Say::CopyHardLink, {ws_.name, file.from}});
-        CompareCopy(file.from, file.to, ws_, out_);
-    }
-    void Skipped(LPCWSTR path, MirrorSkip why) override { out_.gaps.push_back({SkipGap(why), {ws_.name, path}}); }
-
-private:
-    const WorkspaceReport& ws_;
-    VerifyReport& out_;
-};
-
 // Links and part files are named with the workspace; every other stale entry is a gap here.
 bool StaleGap(StaleReason reason, Say& what) {
     switch (reason) {
@@ -273,7 +257,33 @@ bool StaleGap(StaleReason reason, Say& what) {
     return false;
 }
 
-// Links and part files are named with the workspace; every other stale entry is a gap here.
+// The backup's own copy walk, comparing where it copies and naming what its copy would remove:
+// the same filter, the same judgement of each file, the same entries passed over, in one walk.
+class CopyComparison : public MirrorVisitor {
+public:
+    CopyComparison(const WorkspaceReport& ws, VerifyReport& out) : ws_(ws), out_(out) {}
+    bool IsBackup() const override { return true; }
+    bool PrepareFolder(const HeldFolder*, const WIN32_FIND_DATAW* existing, LPCWSTR, LPCWSTR path) override {
+        if (existing) Stale(StaleReason::KindDiffers, path);
+        return false;
+    }
+    void File(const MirrorFile& file) override {
+        if (file.copy.verdict == CopyVerdict::SourceHardLink) return out_.gaps.push_back({Say::CopyHardLink, {ws_.name, file.from}});
+        if (file.existing && file.copy.verdict == CopyVerdict::DestinationFolder) Stale(StaleReason::KindDiffers, file.to);
+        CompareCopy(file.from, file.to, ws_, out_);
+    }
+    void Skipped(LPCWSTR path, MirrorSkip why) override { out_.gaps.push_back({SkipGap(why), {ws_.name, path}}); }
+    void Stale(const HeldFolder&, const WIN32_FIND_DATAW&, LPCWSTR path, StaleReason why) override { Stale(why, path); }
+
+private:
+    void Stale(StaleReason why, LPCWSTR path) {
+        Say what;
+        if (StaleGap(why, what)) out_.gaps.push_back({what, {ws_.name, path}});
+    }
+    const WorkspaceReport& ws_;
+    VerifyReport& out_;
+};
+
 void VerifyDataSet(const WorkspaceReport& ws, const DataSet& set, VerifyReport& out) {
     PathBuffer systemRoot, workspaceRoot;
     if (!LocateWorkspaceRoot(set, ws.path.c_str(), workspaceRoot)) return;
@@ -283,10 +293,6 @@ void VerifyDataSet(const WorkspaceReport& ws, const DataSet& set, VerifyReport& 
     }
     CopyComparison comparison(ws, out);
     WalkMirror(systemRoot, workspaceRoot, L"", set.filter, comparison);
-    ForEachStaleEntry(systemRoot, workspaceRoot, set.filter, [&](const StaleEntry& entry) {
-        Say what;
-        if (StaleGap(entry.reason, what)) out.gaps.push_back({what, {ws.name, entry.path}});
-    });
 }
 
 void VerifyMvdMng(const WorkspaceReport& ws, VerifyReport& out) {
