@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/command.h"
-#include "check/settings_scan.h"
+#include "check/facts/settings_scan.h"
 #include "platform/sim/drives.h"
 #include "platform/sim/filesystem.h"
 #include "platform/sim/machine.h"

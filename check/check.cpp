@@ -3,9 +3,10 @@
 #include <exception>
 
 #include "base/run_lock.h"
-#include "check/check_render.h"
-#include "platform/handles.h"
-#include "check/restore_losses.h"
+#include "check/facts/account.h"
+#include "check/findings/restore_losses.h"
+#include "check/plan/confirm.h"
+#include "check/render/check_render.h"
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     CheckOptions options;
@@ -39,7 +40,7 @@ std::wstring CheckUsage() {
            L"  /preview  also shows what Movendo.exe /set would change on this machine, and what it would\n"
            L"            delete without writing it back; with /json the document holds the restore plan\n"
            L"  /confirm  after /set: holds this machine against PLAN, the saved output of /preview /json:\n"
-           L"            every value, file, recording folder and deletion it plans must have landed\n"
+           L"            every value, key (value by value), file, recording folder and deletion it plans must have landed\n"
            L"  /json     prints one JSON document instead of text\n"
            L"Exit codes:\n"
            L"  0  both workspaces found, consistent and without unsafe entries (with /verify: and equal\n"
@@ -49,7 +50,7 @@ std::wstring CheckUsage() {
            L"  2  no workspace found\n"
            L"  3  the check itself failed, an argument was not understood, or PLAN is missing or not a plan\n"
            L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n"
-           L"  A run of Movendo.exe in progress ends the check at once with exit 3.\n"
+           L"  A run of Movendo.exe in progress, or a console that is not elevated, ends the check at once with exit 3.\n"
            L"The sequence: Movendo.exe /get; MovendoCheck /verify (wipe C: only on exit 0); reinstall;\n"
            L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set;\n"
            L"  MovendoCheck /confirm D:\\plan.json.\n";
@@ -70,13 +71,12 @@ int ExitCodeOf(const CheckReport& report) {
 
 CheckResult RunConfirm(const std::wstring& plan, bool json) {
     CheckResult result;
-    std::wstring error;
-    ConfirmReport report;
-    Json document = ReadPlanFile(plan, error);
-    if (document.is_null() || !ConfirmPlan(document, report, error)) {
-        result.output = L"The check failed: " + error + L"\n";
+    PlanReading reading = ReadPlanFile(plan);
+    if (reading.problem != PlanProblem::None) {
+        result.output = RenderPlanProblem(plan, reading);
         return result;
     }
+    ConfirmReport report = ConfirmPlan(reading.plan);
     result.exitCode = report.failures.empty() ? kCheckConsistent : kCheckIssues;
     result.output = json ? RenderConfirmJson(plan, report, result.exitCode) : RenderConfirmText(plan, report, result.exitCode);
     return result;
@@ -91,6 +91,11 @@ CheckResult RunCheck(const CheckOptions& options) {
         result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
         return result;
     }
+    if (!RunsElevated()) {
+        result.output = RenderNotElevated();
+        result.exitCode = kCheckFailed;
+        return result;
+    }
     if (RunLockHeld()) {
         result.output = L"a Movendo.exe run is in progress; check again when it has ended\n";
         result.exitCode = kCheckFailed;
@@ -99,6 +104,7 @@ CheckResult RunCheck(const CheckOptions& options) {
     try {
         if (options.confirm) return RunConfirm(options.plan, options.json);
         CheckReport report;
+        report.accounts = ReadAccounts();
         report.preview = options.preview;
         report.primary = InspectWorkspace(Workspace::Primary);
         report.second = InspectWorkspace(Workspace::Second);
@@ -106,10 +112,11 @@ CheckResult RunCheck(const CheckOptions& options) {
             report.differences = CompareWorkspaces(report.primary, report.second);
         }
         report.verify = options.verify;
-        if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second);
+        if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second, report.accounts);
         if (options.preview) {
             report.previewReport = PreviewRestore(report.primary, report.second);
             report.losses = FindRestoreLosses(report.primary, report.second, report.previewReport);
+            if (options.json) report.plan = BuildRestorePlan(report.previewReport);
         }
         result.exitCode = ExitCodeOf(report);
         result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);

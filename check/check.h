@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "check/preview.h"
-#include "check/workspace_report.h"
 
 // Exit codes.
 constexpr int kCheckConsistent = 0;   // both workspaces found, consistent, nothing unsafe

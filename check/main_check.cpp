@@ -3,11 +3,19 @@
 #include <vector>
 
 #include "check/check.h"
-#include "check/json_text.h"
+#include "platform/platform.h"
 
 namespace {
 
-// A console shows the text as it is; a pipe or file receives UTF-8.
+std::string Utf8(const std::wstring& text) {
+    int length = static_cast<int>(text.size());
+    int bytes = length ? WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr) : 0;
+    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+// A console shows the text as it is; a pipe or file receives UTF-8 (JSON is ASCII throughout).
 void Print(const std::wstring& text) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;

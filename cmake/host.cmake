@@ -2,6 +2,7 @@
 file(GLOB SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
 add_library(winsim STATIC ${SIM_SOURCES})
 target_include_directories(winsim PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(winsim PUBLIC movendo_hive)
 
 add_library(movendo_core STATIC ${MOVENDO_CORE_SOURCES})
 target_include_directories(movendo_core PUBLIC ${CMAKE_SOURCE_DIR})

@@ -17,7 +17,8 @@ target_compile_options(win_gtest PRIVATE -w -O0)
 set(MOVENDO_TEST_PROGRAM_OPTIONS -O1)
 
 file(GLOB CONTRACT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/contract/*.cpp)
-add_executable(contract_tests ${CONTRACT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/check/settings_scan.cpp ${CMAKE_SOURCE_DIR}/base/file_read.cpp)
+add_executable(contract_tests ${CONTRACT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/check/facts/settings_scan.cpp ${CMAKE_SOURCE_DIR}/base/file_read.cpp
+  ${CMAKE_SOURCE_DIR}/registry/record_text.cpp)
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(contract_tests PRIVATE ${MOVENDO_TEST_PROGRAM_OPTIONS})
 target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ${WIN_LINK_STATIC})

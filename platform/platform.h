@@ -14,6 +14,7 @@
 #include <tlhelp32.h>
 #include <sddl.h>
 #include <aclapi.h>
+#include <wtsapi32.h>
 #include <winternl.h>
 #include <locale.h>
 #include <stdio.h>

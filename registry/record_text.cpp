@@ -44,6 +44,8 @@ bool ReadsBackChanged(LPCWSTR text, size_t length) {
 
 }  // namespace
 
+bool IsProfileBlank(WCHAR ch) { return IsTrimmed(ch); }
+
 LiveRead ReadLiveNumber(HKEY root, LPCWSTR subKey, LPCWSTR valueName, DWORD& value) {
     BYTE data[sizeof(DWORD)] = {};
     DWORD size = sizeof data, type = REG_NONE;

@@ -37,6 +37,9 @@ LiveRead ReadLiveText(HKEY root, LPCWSTR subKey, LPCWSTR valueName, WCHAR (&text
 // quotes around it): the read strips exactly that pair again.
 void FormatTextRecord(LPCWSTR text, WCHAR (&record)[kTextRecordCount]);
 
+// True for a character the profile read trims from either end of a text.
+bool IsProfileBlank(WCHAR ch);
+
 // The restore's read of a number record: false when the file holds no text for the key (a record
 // holding "-2147483648" is read as the number it names). The record's own text, as far as the
 // read takes it, is stored in *text when asked for.

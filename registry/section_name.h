@@ -8,3 +8,7 @@
 // False (and an empty name) for a root other than the four predefined ones, or a name that would
 // not fit its buffer.
 bool FormatSectionName(HKEY root, LPCWSTR subKey, PathBuffer& section);
+
+// The root and subkey a section names: the reverse of FormatSectionName (the root's name compared
+// without regard to case). False for any other text, or a subkey that would not fit its buffer.
+bool ParseSectionName(LPCWSTR section, HKEY& root, PathBuffer& subKey);

@@ -9,12 +9,12 @@
 
 #include "app/command.h"
 #include "check/check.h"
-#include "check/hive_check.h"
-#include "check/json_text.h"
-#include "check/restore_replay.h"
-#include "check/settings_scan.h"
+#include "check_json.h"
+#include "check/facts/restore_replay.h"
+#include "check/facts/settings_scan.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
+#include "platform/sim/token.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -241,34 +241,6 @@ TEST_F(InspectorTest, VerifyCountsAnEmptyOrBinarySettingsFileAsOneGap) {
     EXPECT_TRUE(Contains(result.output, L"\"exitCode\":1"));
 }
 
-// ---- hive files are whole or named -----------------------------------------------------------
-
-TEST_F(InspectorTest, HiveFilesAreCheckedAsWholeHives) {
-    ASSERT_NO_FATAL_FAILURE(Backup());
-    std::string saved = files().ReadFile(L"D:\\mvtemp\\Rondisc1.dat");
-    HiveVerdict whole = CheckHiveBytes(saved);
-    EXPECT_EQ(whole.format, HiveFormat::WindowsHive);
-    EXPECT_TRUE(whole.whole) << std::string(whole.detail.begin(), whole.detail.end());
-
-    std::string flipped = saved;
-    flipped[100] ^= 1;
-    EXPECT_FALSE(CheckHiveBytes(flipped).whole) << "a changed base block fails its checksum";
-    std::string unfinished = saved;
-    unfinished[4] ^= 1;
-    unfinished[0x1FC] ^= 1;
-    EXPECT_FALSE(CheckHiveBytes(unfinished).whole) << "sequence numbers that differ";
-    EXPECT_FALSE(CheckHiveBytes(saved.substr(0, saved.size() - 1)).whole);
-    EXPECT_FALSE(CheckHiveBytes(saved.substr(0, 4000)).whole);
-    EXPECT_FALSE(CheckHiveBytes(std::string(100 * 1024, '\x5a')).whole);
-
-    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n[Software\\\\Tamrix] 1\n\"a\"=dword:00000001\n";
-    HiveVerdict wine = CheckHiveBytes(text);
-    EXPECT_TRUE(wine.whole);
-    EXPECT_TRUE(Contains(wine.detail, L"content not compared"));
-    EXPECT_FALSE(CheckHiveBytes(text.substr(0, text.size() - 3)).whole) << "a file that ends inside a line";
-    EXPECT_FALSE(CheckHiveBytes("WINE REGISTRY Version 3\n").whole);
-}
-
 // ---- /preview: the gate before /set ------------------------------------------------------------
 
 TEST_F(InspectorTest, PreviewExitsFourNamingEachLossAndWhatToDoFirst) {
@@ -374,7 +346,7 @@ namespace {
 // "item what: why" of each planned item that did not land.
 std::set<std::string> NotRestored(const CheckResult& result) {
     std::set<std::string> named;
-    Json verdict = Json::parse(result.output);
+    NJson verdict = ParseOutput(result.output);
     for (const auto& failure : verdict.at("confirm").at("failures")) {
         named.insert(failure.at("item").get<std::string>() + " " + failure.at("what").get<std::string>() + ": " +
                      failure.at("why").get<std::string>());
@@ -392,20 +364,20 @@ TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
     files().WriteFile(kSuite + L"\\HDD.dat", "rebuilt by the suite");
     CheckResult preview = Check({L"/preview", L"/json"});
     ASSERT_EQ(preview.exitCode, kCheckConsistent) << preview.output;
-    Json plan = Json::parse(preview.output).at("plan");
-    std::map<std::string, Json> values;
+    NJson plan = ParseOutput(preview.output).at("plan");
+    std::map<std::string, NJson> values;
     for (const auto& value : plan.at("values")) values[value.at("name").get<std::string>()] = value;
     EXPECT_EQ(values.count("MainVersion"), 0u) << "never written back";
     EXPECT_EQ(values.at("LiveServerNo").at("type"), "REG_DWORD");
     EXPECT_EQ(values.at("LiveServerUUID").at("data"), "\xe9\x8c\xb2\xe7\x94\xbb-\xc3\xa9") << "UTF-8 in the document";
     EXPECT_EQ(plan.at("keys").size(), 7u);
-    files().WriteFile(L"D:\\plan.json", Utf8(preview.output));
+    files().WriteFile(L"D:\\plan.json", OutputBytes(preview.output));
     RunCommand(L"/set");
 
     CheckResult result = Check({L"/confirm", L"D:\\plan.json", L"/json"});
     EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
     EXPECT_EQ(NotRestored(result), std::set<std::string>());
-    EXPECT_EQ(Json::parse(result.output).at("confirm").at("notCompared"), 7) << "the seven keys exist, content not compared";
+    EXPECT_EQ(ParseOutput(result.output).at("confirm").at("restored"), ParseOutput(result.output).at("confirm").at("planned"));
 
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
     auto& mainApp = machine->registry().Find(HKEY_LOCAL_MACHINE, kMainApp)->values;
@@ -431,11 +403,196 @@ TEST_F(InspectorTest, ConfirmHoldsTheMachineAgainstThePlanSavedBeforeSet) {
     EXPECT_EQ(named.rbegin()->rfind(mainAppSection + "LiveServerNo: differs (now REG_DWORD \"4242\", planned REG_DWORD \"", 0), 0u);
 
     files().WriteFile(L"D:\\garbage.json", "{\"plan\": [1, 2");
-    files().WriteFile(L"D:\\other.json", Utf8(Check({L"/json"}).output));
+    files().WriteFile(L"D:\\other.json", OutputBytes(Check({L"/json"}).output));
     plan["version"] = 2;
-    files().WriteFile(L"D:\\later.json", Json{{"plan", plan}}.dump());
+    files().WriteFile(L"D:\\later.json", NJson{{"plan", plan}}.dump());
     for (auto file : {L"D:\\none.json", L"D:\\garbage.json", L"D:\\other.json", L"D:\\later.json"}) {
         EXPECT_EQ(Check({L"/confirm", file}).exitCode, kCheckFailed) << file;
     }
     EXPECT_EQ(Check({L"/confirm"}).exitCode, kCheckFailed) << "no plan named";
+}
+
+// ---- whole keys, value by value ---------------------------------------------------------------
+
+// A saved key is held against the live one: a changed value, a value and a subkey added since /get
+// are each named for both workspaces; after /set, a key that the restore did not replace (as
+// under the compatibility layer, whose key restore does nothing) is named as not restored.
+TEST_F(InspectorTest, SavedKeysAreComparedValueByValueBeforeAndAfterSet) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    const std::wstring iptv = L"SOFTWARE\\Tamrix\\Mirovane\\ApInfo\\IPTV";
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, iptv, L"Count", 99);
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, iptv + L"\\Sub", L"New", 1);
+    machine->registry().MakeKey(HKEY_LOCAL_MACHINE, iptv + L"\\Added");
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    const std::wstring key = L"hive file IPTV.dat of HKEY_LOCAL_MACHINE\\" + iptv + L": ";
+    EXPECT_EQ(Count(result.output, key + L"the value Count differs (now REG_DWORD 99, saved REG_DWORD 3)"), 2u) << result.output;
+    EXPECT_EQ(Count(result.output, key + L"this machine's value Sub\\New is not in it: /set would remove it"), 2u);
+    EXPECT_EQ(Count(result.output, key + L"this machine's subkey Added is not in it"), 2u);
+    EXPECT_EQ(Count(result.output, L"GAP: "), 6u) << "nothing else";
+
+    RunCommand(L"/get");
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    CheckResult preview = Check({L"/preview", L"/json"});
+    files().WriteFile(L"D:\\plan.json", OutputBytes(preview.output));
+    RunCommand(L"/set");
+    EXPECT_EQ(Check({L"/confirm", L"D:\\plan.json"}).exitCode, kCheckConsistent);
+    const std::wstring backup = L"SOFTWARE\\Tamrix\\Rondisc\\Backup";
+    machine->registry().DeleteTree(HKEY_LOCAL_MACHINE, backup);
+    machine->registry().MakeKey(HKEY_LOCAL_MACHINE, backup);  // the empty key a reinstall leaves
+    std::set<std::string> named = NotRestored(Check({L"/confirm", L"D:\\plan.json", L"/json"}));
+    ASSERT_EQ(named.size(), 1u) << *named.begin() << "\n" << *named.rbegin();
+    EXPECT_EQ(*named.begin(), "key HKEY_LOCAL_MACHINE\\" + Narrow(backup) + ": not as D:\\mvtempbk\\Rondisc1.dat holds it (0 values "
+                              "differ, 3 values and 1 subkey missing or not planned); the planned value Count is missing");
+}
+
+// ---- who runs the check ------------------------------------------------------------------------
+
+TEST_F(InspectorTest, AnUnelevatedCheckJudgesNothing) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    machine->token().elevated = false;
+    for (auto arguments : std::vector<std::vector<std::wstring>>{{L"/verify"}, {L"/preview"}, {L"/confirm", L"D:\\plan.json"}}) {
+        CheckResult result = Check(arguments);
+        EXPECT_EQ(result.exitCode, kCheckFailed) << Narrow(arguments[0]);
+        EXPECT_EQ(result.output.rfind(L"MovendoCheck must be run from an elevated console", 0), 0u) << Narrow(result.output);
+    }
+}
+
+// An administrator who elevated at a standard user's desk reads his own HKEY_CURRENT_USER and local data.
+TEST_F(InspectorTest, AnotherAccountThanTheConsolesUserIsNamed) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    machine->token().userName = L"admin";
+    CheckResult result = Check({L"/verify"});
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    EXPECT_TRUE(Contains(result.output, L"Account: HKEY_CURRENT_USER and the local application data of PC\\admin (the console's user: PC\\user)"));
+    EXPECT_TRUE(Contains(result.output, L"GAP: this check runs as PC\\admin, but the console's user is PC\\user") &&
+                Contains(result.output, L"rows C9, C11, C14, C25 and the data set tw2 are not the suite user's: run Movendo.exe /get as PC\\user"))
+        << Narrow(result.output);
+}
+
+// ---- plans that survive any console, read strictly ---------------------------------------------
+
+namespace {
+
+bool Ascii(const std::wstring& text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t ch) { return ch > 0 && ch < 0x80; });
+}
+
+// The document as a console that re-encodes writes it: UTF-16LE after a byte-order mark.
+std::string Utf16Le(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char ch : ascii) out += {ch, '\0'};
+    return out;
+}
+
+}  // namespace
+
+// A text holding non-ASCII characters and an unpaired surrogate travels in pure ASCII, through a
+// plan re-encoded as UTF-16LE, and is compared code unit for code unit.
+TEST_F(InspectorTest, PlansArePureAsciiAndCarryEveryCodeUnit) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    const std::wstring text = std::wstring(L"\u9332\u753b-") + static_cast<wchar_t>(0xD800) + L"-\u00e9";
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", text);
+    RunCommand(L"/get");
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    CheckResult preview = Check({L"/preview", L"/json"});
+    ASSERT_EQ(preview.exitCode, kCheckConsistent) << Narrow(preview.output);
+    EXPECT_TRUE(Ascii(preview.output));
+    EXPECT_TRUE(Contains(preview.output, L"\"data\":\"\\u9332\\u753b-\\ud800-\\u00e9\""));
+    files().WriteFile(L"D:\\plan.json", Utf16Le(OutputBytes(preview.output)));
+    RunCommand(L"/set");
+    CheckResult confirm = Check({L"/confirm", L"D:\\plan.json"});
+    EXPECT_EQ(confirm.exitCode, kCheckConsistent) << Narrow(confirm.output);
+    machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", L"\u9332\u753b-\ufffd-\u00e9");
+    confirm = Check({L"/confirm", L"D:\\plan.json", L"/json"});
+    EXPECT_EQ(confirm.exitCode, kCheckIssues);
+    EXPECT_TRUE(Ascii(confirm.output));
+    EXPECT_TRUE(Contains(confirm.output, L"LiveServerUUID\",\"why\":\"differs (now REG_SZ \\\"\\u9332\\u753b-\\ufffd-\\u00e9\\\", planned REG_SZ "
+                                         L"\\\"\\u9332\\u753b-\\ud800-\\u00e9\\\")")) << Narrow(confirm.output);
+}
+
+// Every plan that is not exactly a plan is refused with exit 3, naming what is wrong, and none
+// crashes the reader: wrong types and ranges, missing and unknown members, the wrong version, a
+// damaged encoding, a nesting too deep, too many values, a file too large.
+TEST_F(InspectorTest, OnlyAPlanOfExactlyItsShapeIsRead) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    NJson good = ParseOutput(Check({L"/preview", L"/json"}).output);
+    size_t dword = 0, text = 0;
+    const NJson& values = good["plan"]["values"];
+    while (values[dword]["type"] != "REG_DWORD") ++dword;
+    while (values[text]["type"] != "REG_SZ") ++text;
+    const std::string d = "/plan/values/" + std::to_string(dword), t = "/plan/values/" + std::to_string(text);
+    auto with = [&](const std::string& pointer, NJson value) {
+        NJson plan = good;
+        if (value.is_discarded()) {
+            plan[NJson::json_pointer(pointer).parent_pointer()].erase(NJson::json_pointer(pointer).back());
+        } else {
+            plan[NJson::json_pointer(pointer)] = value;
+        }
+        return plan.dump();
+    };
+    const NJson gone = NJson::value_t::discarded;
+    const std::string at = "plan.values[" + std::to_string(dword) + "].", atText = "plan.values[" + std::to_string(text) + "].";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {with(d + "/data", -4294967283LL), at + "data is out of its range"},
+        {with(d + "/data", (1ULL << 40) + 13), at + "data is out of its range"},
+        {with(d + "/data", 13.9), at + "data is out of its range"},
+        {with(t + "/data", 5), atText + "data is not of its type"},
+        {with(t + "/data", nullptr), atText + "data is not of its type"},
+        {with(t + "/data", gone), atText + "data is missing"},
+        {with(t + "/name", gone), atText + "name is missing"},
+        {with(t + "/extra", 1), atText + "extra is not a member of it"},
+        {with("/plan/values", NJson::object()), "plan.values is not of its type"},
+        {with("/plan/keys/0/values/0/data", "abc"), "plan.keys[0].values[0].data is out of its range"},
+        {with("/plan/files/0/fnv1a64", "x"), "plan.files[0].fnv1a64 is out of its range"},
+        {with("/plan/version", 1.5), "is not a restore plan (the output of MovendoCheck /preview /json"},
+        {with("/plan/version", true), "is not a restore plan (the output of MovendoCheck /preview /json"},
+        {Utf16Le(good.dump()) + "x", "is neither UTF-8 nor UTF-16LE"},
+        {std::string(25000, '[') + std::string(25000, ']'), "is nested deeper than 32 levels"},
+        {"{\"plan\": [1, 2", "is not a JSON document"},
+    };
+    for (const auto& item : cases) {
+        files().WriteFile(L"D:\\bad.json", item.first);
+        CheckResult result = Check({L"/confirm", L"D:\\bad.json"});
+        EXPECT_EQ(result.exitCode, kCheckFailed) << item.second;
+        EXPECT_TRUE(Contains(result.output, std::wstring(item.second.begin(), item.second.end()))) << Narrow(result.output);
+    }
+    std::string many = "[0";
+    for (int i = 0; i < 1000000; ++i) many += ",0";
+    files().WriteFile(L"D:\\many.json", many + "]");
+    EXPECT_TRUE(Contains(Check({L"/confirm", L"D:\\many.json"}).output, L"is too large: it holds more than 1000000 values"));
+    files().WriteFile(L"D:\\huge.json", std::string((64u << 20) + 1, ' '));
+    EXPECT_TRUE(Contains(Check({L"/confirm", L"D:\\huge.json"}).output, L"is too large (more than 64 MB)"));
+}
+
+// ---- what the gate names --------------------------------------------------------------------------
+
+// A suite file named as a part file is removed by /set: named and planned as a deletion. A text
+// whose data /set does not write back byte for byte is named by /verify. A workspace on a drive
+// without permissions is to stay in the technician's custody.
+TEST_F(InspectorTest, PartFilesOddTextsAndDrivesWithoutPermissionsAreNamed) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    std::vector<uint8_t> cut = sim::TextBytes(L"12");
+    std::vector<uint8_t> rest = sim::TextBytes(L"34");
+    cut.insert(cut.end(), rest.begin(), rest.end());
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"ZipCode", REG_SZ, cut);
+    std::vector<uint8_t> odd = sim::TextBytes(L"odd");
+    odd.push_back(0x41);
+    machine->registry().SetValue(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerUUID", REG_SZ, odd);
+    RunCommand(L"/get");
+    CheckResult verify = Check({L"/verify"});
+    EXPECT_EQ(verify.exitCode, kCheckIssues);
+    EXPECT_EQ(Count(verify.output, L"] ZipCode: its data do not come back byte for byte"), 2u) << Narrow(verify.output);
+    EXPECT_EQ(Count(verify.output, L"] LiveServerUUID: its data do not come back byte for byte"), 2u);
+
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    files().WriteFile(kSuite + L"\\Setting.xml.mvpart", "a file of the suite");
+    drives()[L'D'].keepsPermissions = false;
+    CheckResult preview = Check({L"/preview"});
+    EXPECT_TRUE(Contains(preview.output, L"delete " + kSuite + L"\\Setting.xml.mvpart (a part file, never carried: /set removes it)"));
+    EXPECT_EQ(Count(preview.output, L"lies on a drive that keeps no permissions (FAT, exFAT): anyone who can write to that drive can "
+                                    L"change what /set writes back, so keep the drive in your custody until /set has run"), 2u);
+    NJson plan = ParseOutput(Check({L"/preview", L"/json"}).output).at("plan");
+    EXPECT_EQ(std::count(plan["deleted"].begin(), plan["deleted"].end(), Narrow(kSuite + L"\\Setting.xml.mvpart")), 1);
 }

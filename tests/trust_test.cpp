@@ -6,7 +6,7 @@
 #include "base/run_lock.h"
 #include "base/trust.h"
 #include "check/check.h"
-#include "check/json_text.h"
+#include "check_json.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
 #include "platform/sim/security.h"
@@ -62,7 +62,7 @@ TEST_F(TrustTest, SetNeitherReadsNorDeletesAnUntrustedWorkspace) {
     machine->registry().SetString(HKEY_LOCAL_MACHINE, kMainApp, L"MpegFileSavePath", L"D:\\Made");
     auto registryBefore = machine->registry().Listing();
     auto filesBefore = files().Listing(L"C:\\"), workspacesBefore = files().Listing(L"D:\\");
-    Json check = Json::parse(RunCheck(ParseCheckArguments({L"/preview", L"/json"})).output);
+    NJson check = ParseOutput(RunCheck(ParseCheckArguments({L"/preview", L"/json"})).output);
     EXPECT_EQ(check.at("exitCode"), kCheckIssues);
     EXPECT_NE(check.at("workspaces").at("mvtemp").at("problems").dump().find("/set will neither read nor delete it"), std::string::npos);
     EXPECT_EQ(check.at("workspaces").at("mvtemp").at("trust"), "its owner is someone else");

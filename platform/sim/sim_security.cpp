@@ -173,8 +173,9 @@ BOOL EqualSid(PSID first, PSID second) {
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD size, PDWORD needed) {
     Machine& machine = Machine::Current();
     auto open = machine.FindHandle<sim::OpenToken>(token, sim::HandleKind::Token);
-    if (!open || infoClass != TokenUser) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (!open || (infoClass != TokenUser && infoClass != TokenElevation)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (!(open->access & TOKEN_QUERY)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    if (infoClass == TokenElevation) return sim::TokenElevationInformation(machine.token(), info, size, needed);
     DWORD total = sizeof(TOKEN_USER) + sizeof(DWORD);
     if (needed) *needed = total;
     if (info == nullptr || size < total) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);

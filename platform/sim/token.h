@@ -30,7 +30,15 @@ struct Token {
 
     std::map<DWORD, PrivilegeState> privileges;  // by the LowPart of the identifier
     std::wstring user = L"S-1-5-21-1-2-3-1001";  // the SID of the account that runs the program
+    std::wstring userName = L"user", userDomain = L"PC";  // its account name
+    // An administrator's token is elevated unless a test plays a console that is not.
+    bool elevated = true;
+    // The user of the interactive console session (sim_session.cpp); empty: no one is logged on.
+    std::wstring sessionUser = L"user", sessionDomain = L"PC";
 };
+
+// TokenElevation of GetTokenInformation (sim_session.cpp).
+BOOL TokenElevationInformation(const Token& token, LPVOID info, DWORD size, PDWORD needed);
 
 // A token opened through OpenProcessToken, with the access it was opened with.
 struct OpenToken {

@@ -64,6 +64,13 @@ BOOL IsWellKnownSid(PSID sid, WELL_KNOWN_SID_TYPE type);
 BOOL EqualSid(PSID first, PSID second);
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD size, PDWORD needed);
 
+// Accounts and the interactive session (sim_session.cpp).
+BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameCount, LPWSTR domain, LPDWORD domainCount,
+                       PSID_NAME_USE use);
+DWORD WTSGetActiveConsoleSessionId();
+BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer, LPDWORD bytes);
+void WTSFreeMemory(LPVOID memory);
+
 // Known folders (sim_known_folders.cpp).
 HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE token, DWORD flags, LPWSTR path);
 
@@ -76,6 +83,11 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD typ
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD dataSize);
 LONG RegCloseKey(HKEY key);
+// sim_registry_enum.cpp
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameCount, LPDWORD reserved, LPWSTR keyClass,
+                   LPDWORD classCount, FILETIME* lastWrite);
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameCount, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                   LPDWORD dataSize);
 
 // Registry keys as files (sim_hive.cpp).
 LONG RegSaveKeyW(HKEY key, LPCWSTR file, LPSECURITY_ATTRIBUTES security);

@@ -302,7 +302,15 @@ struct ACCESS_ALLOWED_ACE { ACE_HEADER Header; ACCESS_MASK Mask; DWORD SidStart;
 #define FILE_DELETE_CHILD 0x0040
 enum SE_OBJECT_TYPE { SE_UNKNOWN_OBJECT_TYPE = 0, SE_FILE_OBJECT = 1, SE_KERNEL_OBJECT = 6 };
 enum WELL_KNOWN_SID_TYPE { WinLocalSystemSid = 22, WinBuiltinAdministratorsSid = 26 };
-enum TOKEN_INFORMATION_CLASS { TokenUser = 1 };
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1, TokenElevation = 20 };
+struct TOKEN_ELEVATION { DWORD TokenIsElevated; };
+enum SID_NAME_USE { SidTypeUser = 1 };
+typedef SID_NAME_USE* PSID_NAME_USE;
+#define ERROR_NONE_MAPPED 1332L
+
+// Sessions.
+#define WTS_CURRENT_SERVER_HANDLE ((HANDLE) nullptr)
+enum WTS_INFO_CLASS { WTSUserName = 5, WTSDomainName = 7 };
 struct SID_AND_ATTRIBUTES { PSID Sid; DWORD Attributes; };
 struct TOKEN_USER { SID_AND_ATTRIBUTES User; };
 

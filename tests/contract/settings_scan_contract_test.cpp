@@ -3,7 +3,7 @@
 // the profile functions read a record for it, since the scan counts the records a restore never
 // reaches. It also names the encoding and the repeated sections, which the profile functions
 // cannot tell.
-#include "check/settings_scan.h"
+#include "check/facts/settings_scan.h"
 #include "contract.h"
 
 namespace {

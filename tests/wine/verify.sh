@@ -69,8 +69,8 @@ case_complete_backup() {
     expect_eq "$rc" 0 "/verify /json exits 0"
     expect_eq "$(json_get 'd["exitCode"], len(d["verify"]["gaps"]), d["verify"]["values"] > 300, d["verify"]["files"] > 10')" \
         "(0, 0, True, True)" "the JSON document: exit 0, no gap, values and files compared"
-    expect_eq "$(json_get 'sum("content not compared" in n for n in d["verify"]["notes"])')" 14 \
-        "the seven hive files of each workspace are in the text format, and said to be compared in part"
+    expect_eq "$(json_get 'd["verify"]["keys"], d["verify"]["notes"]')" "(14, [])" \
+        "the seven hive files of each workspace, in the text format, compared value by value with their keys"
     # The runs of every mode are in the cases with gaps and losses, where the inspector has the most to do.
     expect_same_lines "$(machine_state)" "$HELD_STATE" "MovendoCheck /verify, in text and in JSON, changes nothing"
 }
@@ -109,10 +109,11 @@ case_skipped_long_path() {
         "the skipped file is named for both workspaces"
 }
 
-# A value changed after /get, a copy cut short in mvtempbk: both named.
+# A value changed after /get, one inside a saved key, a copy cut short in mvtempbk: each named.
 case_changed_value_and_cut_copy() {
     installed_and_saved
     helper regset32 "$SUITE_KEY\\Mirovane\\MainApp" LiveServerNo dword 4242 >/dev/null || rig_die "regset32 failed"
+    helper regset32 "$SUITE_KEY\\Rondisc\\Backup\\Sub\\Deeper" Path sz changed >/dev/null || rig_die "regset32 failed"
     local copy size
     copy=$(find "$DRIVE_D/mvtempbk/MV" -type f -printf '%s %p\n' | sort -n | tail -n1 | cut -d' ' -f2-)
     size=$(stat -c %s "$copy")
@@ -129,6 +130,8 @@ case_changed_value_and_cut_copy() {
     expect_match "$out" 'GAP: mvtempbk: \[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp\] LiveServerNo: differs' \
         "and for mvtempbk"
     expect_match "$out" "GAP: mvtempbk: C:.*\\\\$(basename "$copy"): its copy has $((size / 2)) of its $size bytes" "the cut copy is named"
+    expect_eq "$(grep -c 'Rondisc1.dat of .*: the value Sub\\Deeper\\Path differs (now REG_SZ "changed", saved REG_EXPAND_SZ "C:\\x\\3")' "$RIG_RUN/check.out")" 2 \
+        "the value changed inside a saved key is named for both workspaces"
     every_mode_changes_nothing
 }
 

@@ -8,8 +8,11 @@
 //   movsuite profileread N FILE  N records read back as a restore reads them (text, then number)
 //   movsuite registry N        N values written, each under a key opened (created) for it
 //   movsuite iniset FILE SECTION KEY VALUE   one record written with the profile functions
+//   movsuite readfloor FOLDER...  every value of the suite's keys read once, and every file below
+//                              the folders: the platform's own cost of what a check reads
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/handles.h"
 #include "tests/suite/standin_suite.h"
@@ -135,6 +138,62 @@ int RegistryFloor(int count) {
     return 0;
 }
 
+// Every value of the tree, each read once with its data.
+size_t ReadKeyTree(HKEY parent, const std::wstring& subKey) {
+    RegKey key;
+    if (RegOpenKeyExW(parent, subKey.c_str(), 0, KEY_READ | kRegistryView, key.Receive()) != ERROR_SUCCESS) return 0;
+    size_t values = 0;
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i, ++values) {
+        WCHAR name[16384];
+        DWORD count = 16384, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key.Get(), i, name, &count, nullptr, nullptr, data.data(), &size) == ERROR_NO_MORE_ITEMS) break;
+    }
+    for (DWORD i = 0;; ++i) {
+        WCHAR name[256];
+        DWORD count = 256;
+        if (RegEnumKeyExW(key.Get(), i, name, &count, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        values += ReadKeyTree(key.Get(), name);
+    }
+    return values;
+}
+
+size_t ReadOnce(const std::wstring& path) {
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[1 << 16];
+    DWORD read = 0;
+    while (file.Valid() && ::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {}
+    return file.Valid() ? 1 : 0;
+}
+
+// Every file below the folder (or the file itself), each read once.
+size_t ReadFiles(const std::wstring& folder) {
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ReadOnce(folder);
+    WIN32_FIND_DATAW entry;
+    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    size_t files = 0;
+    if (!find.Valid()) return 0;
+    do {
+        std::wstring name = entry.cFileName, path = folder + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            files += ReadFiles(path);
+            continue;
+        }
+        files += ReadOnce(path);
+    } while (FindNextFileW(find.Get(), &entry));
+    return files;
+}
+
+int ReadFloor(int count, wchar_t** folders) {
+    size_t values = ReadKeyTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix") + ReadKeyTree(HKEY_CURRENT_USER, L"Software\\Tamrix") +
+                    ReadKeyTree(HKEY_USERS, L".Default\\SOFTWARE\\Tamrix"), files = 0;
+    for (int i = 0; i < count; ++i) files += ReadFiles(folders[i]);
+    std::printf("%zu values, %zu files\n", values, files);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -151,6 +210,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"profile" && argc > 3) return ProfileFloor(std::stoi(argv[2]), argv[3]);
     if (command == L"profileread" && argc > 3) return ProfileReadFloor(std::stoi(argv[2]), argv[3]);
     if (command == L"registry" && argc > 2) return RegistryFloor(std::stoi(argv[2]));
+    if (command == L"readfloor") return ReadFloor(argc - 2, argv + 2);
     if (command == L"iniset" && argc > 5) return WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
     Print(L"usage: movsuite install [large] | reinstall | report [large] | profile N FILE | iniset FILE SECTION KEY VALUE");
     return 2;
