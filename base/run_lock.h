@@ -28,7 +28,7 @@ private:
 };
 
 // How long a starting run waits for a lock that is owned.
-constexpr DWORD kRunLockWaitMs = 500;
+constexpr DWORD kRunLockWaitMs = 250;
 
 // True while a run owns the lock, or when this process may not even open it (a run's lock, made
 // for administrators only, seen by a process that is not elevated). The probe owns a free lock for

@@ -84,10 +84,11 @@ case_two_gets_started_together() {
     local shorter=$first_ms
     [ "$second_ms" != '?' ] && { [ "$first_ms" = '?' ] || [ "$second_ms" -lt "$first_ms" ]; } && shorter=$second_ms
     expect_match "$shorter" '^[0-9]+$' "both runs ended"
-    if [ "$shorter" != '?' ] && [ "$shorter" -lt $((alone_ms / 2)) ]; then
-        pass "one of them ended at once (${shorter} ms)"
+    # The one that finds the lock owned waits for it a quarter of a second, then ends.
+    if [ "$shorter" != '?' ] && [ "$shorter" -lt $((alone_ms * 3 / 4)) ]; then
+        pass "one of them ended without doing the work (${shorter} ms)"
     else
-        fail "one of them ended at once: ${shorter} ms against ${alone_ms} ms for a whole /get"
+        fail "one of them ended without doing the work: ${shorter} ms against ${alone_ms} ms for a whole /get"
     fi
 }
 
