@@ -114,7 +114,7 @@ OpenResult OpenInFolder(const HeldFolder& folder, LPCWSTR name, const EntryOpen&
     PathBuffer path;
     if (!FormatPath(path, L"%ls\\%ls", folder.path, name)) return OpenResult::Failed;
     bool create = how.disposition == CREATE_NEW;
-    if (!OpenEntry(path, how.access | (create ? DELETE : 0), how.share, how.folder, how.disposition, entry)) {
+    if (!OpenEntry(path, how.access | (create ? DELETE : 0), how.share, how.folder, how.disposition, how.counted, entry)) {
         return IsMissingError(GetLastError()) ? OpenResult::Missing : OpenResult::Failed;
     }
     return Judged(entry, create, folder, name);
@@ -142,7 +142,7 @@ bool RemoveInFolder(const HeldFolder& folder, LPCWSTR name, bool isFolder) {
     PathBuffer path;
     OpenedEntry entry;
     if (!FormatPath(path, L"%ls\\%ls", folder.path, name) ||
-        OpenInFolder(folder, name, EntryOpen{DELETE | FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING, isFolder}, entry) !=
+        OpenInFolder(folder, name, EntryOpen{DELETE | FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING, isFolder, false}, entry) !=
             OpenResult::Opened) {
         return false;
     }
@@ -152,7 +152,7 @@ bool RemoveInFolder(const HeldFolder& folder, LPCWSTR name, bool isFolder) {
     }
     if (entry.IsFolder() != isFolder) return false;
     if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
-        if (entry.links > 1 && !isFolder) return false;
+        if (!isFolder && (!CountEntry(entry) || entry.links > 1)) return false;
         constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         FILE_BASIC_INFO basic = {};
         basic.FileAttributes = (entry.attributes & kKept) != 0 ? entry.attributes & kKept : FILE_ATTRIBUTE_NORMAL;

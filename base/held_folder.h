@@ -63,6 +63,7 @@ struct EntryOpen {
     DWORD share;
     DWORD disposition;  // OPEN_EXISTING, or CREATE_NEW for a file that must not exist yet
     bool folder;        // a folder: opened with backup semantics, which only folders need
+    bool counted = true;  // a file's size and names are read (OpenEntry)
 };
 
 // Opens the entry `name` of a held folder on itself and judges it through the handle: its kind,

@@ -21,7 +21,7 @@ bool IsLinkTag(DWORD attributes, DWORD tag) {
 
 // What the handle says is read in the fewest calls: the basic facts always, the reparse tag only of
 // a reparse point, and of a file that existed its size and how many names it has.
-bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, OpenedEntry& entry) {
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, bool counted, OpenedEntry& entry) {
     entry.handle.Reset();
     DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL);
     *entry.handle.Receive() = CreateFileW(path, access | FILE_READ_ATTRIBUTES, share, nullptr, disposition, flags, nullptr);
@@ -32,7 +32,7 @@ bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD dispo
     HANDLE handle = entry.handle.Get();
     bool read = entry.handle.Valid() && GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
     bool reparse = read && (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    bool counted = read && disposition == OPEN_EXISTING && (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    counted = counted && read && disposition == OPEN_EXISTING && (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     if (!read || (reparse && !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) ||
         (counted && !GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))) {
         DWORD error = GetLastError();
@@ -50,7 +50,15 @@ bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD dispo
 }
 
 bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry& entry) {
-    return OpenEntry(path, access, share, folder, OPEN_EXISTING, entry);
+    return OpenEntry(path, access, share, folder, OPEN_EXISTING, true, entry);
+}
+
+bool CountEntry(OpenedEntry& entry) {
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(entry.handle.Get(), FileStandardInfo, &standard, sizeof standard)) return false;
+    entry.links = standard.NumberOfLinks;
+    entry.size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
+    return true;
 }
 
 // Only a reparse point can be a link; its tag is read from its own listing. One whose tag cannot

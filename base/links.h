@@ -40,8 +40,11 @@ struct OpenedEntry {
 // bypass its security while a backup privilege is enabled). False when it cannot be opened or
 // read; a folder asked for that is a file, or a file that is a folder, cannot be opened.
 bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry& entry);
-// The same with a disposition: OPEN_EXISTING, or CREATE_NEW for a file that must not exist yet.
-bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, OpenedEntry& entry);
+// The same with a disposition: OPEN_EXISTING, or CREATE_NEW for a file that must not exist yet;
+// a file's size and names are read only when `counted` (a new file has one name and no bytes).
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, bool counted, OpenedEntry& entry);
+// Reads the size and the names of an entry opened without them.
+bool CountEntry(OpenedEntry& entry);
 
 // True when the entry at the path is itself a link (it is not followed): when its listing says so
 // or a handle on it does. (A handle may not tell a link, as under Wine; a listing can be out of date.)

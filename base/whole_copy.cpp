@@ -78,14 +78,14 @@ CopyVerdict JudgeDestination(const HeldFolder& to, LPCWSTR name, OpenedEntry& de
     return destination.links > 1 ? CopyVerdict::DestinationHardLink : CopyVerdict::Copy;
 }
 
-// Copies every byte of the source into the part file.
+// Copies every byte of the source into the part file, through one buffer for the whole run (a
+// buffer as large as a chunk, made anew for each file, costs more than most files take to copy).
 bool CopyBytes(const FileCopy& copy, const OpenedEntry& part) {
-    std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
+    static std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
     uint64_t copied = 0;
-    for (;;) {
+    while (copied < copy.source.size) {
         DWORD read = 0, written = 0;
-        if (!ReadFile(copy.source.handle.Get(), buffer.get(), kCopyChunk, &read, nullptr)) return false;
-        if (read == 0) break;
+        if (!ReadFile(copy.source.handle.Get(), buffer.get(), kCopyChunk, &read, nullptr) || read == 0) return false;
         if (!WriteFile(part.handle.Get(), buffer.get(), read, &written, nullptr) || written != read) return false;
         copied += read;
     }
