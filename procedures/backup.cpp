@@ -1,6 +1,8 @@
 // "/get" for one workspace: locate or create it, stop the suite, copy the data files, then save
-// the whole catalogue; its records go through a draft of the settings file.
+// the whole catalogue; its records go through a draft of the settings file, unless the settings
+// file holds them already.
 #include "base/links.h"
+#include "base/whole_copy.h"
 #include "base/trust.h"
 #include "files/stale_entries.h"
 #include "procedures/catalogue_walk.h"
@@ -8,6 +10,29 @@
 #include "procedures/transfer.h"
 #include "quiesce/stop_sequence.h"
 #include "registry/settings_draft.h"
+
+namespace {
+
+// True when the workspace's settings file holds exactly the records a save would write now.
+bool SettingsFileCurrent(const CEnvironment& env) {
+    LPCWSTR file = env.m_strIniFile.c_str();
+    if (FileMissing(file) || IsLink(file)) return false;
+    CurrentCarrier held{env.m_strIniFile};
+    for (size_t i = 0; i < kCatalogueRows && held.current; ++i) WalkCatalogueRow(held, kCatalogue[i]);
+    return held.current;
+}
+
+// The records go through a draft of the settings file, unless the file holds them already: then
+// only the whole keys are saved anew.
+void SaveCatalogue(CEnvironment& env) {
+    bool current = SettingsFileCurrent(env);
+    SettingsDraft draft(env, !current);
+    SaveCarrier carrier{env, draft.Begun()};
+    for (size_t i = 0; i < kCatalogueRows; ++i) WalkCatalogueRow(carrier, kCatalogue[i]);
+    draft.Commit();
+}
+
+}  // namespace
 
 void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     if (!env.FindTempDirectory(workspace) && !env.CreateTempDirectory(workspace)) return;
@@ -21,8 +46,5 @@ void BackupEnvironment(CEnvironment& env, Workspace workspace) {
     env.CopySuiteDataToWorkspace(L"");
     env.CopyParlunetCommonDataToWorkspace(L"");
     env.CopyParlunetLocalDataToWorkspace(L"");
-    SettingsDraft draft(env);
-    SaveCarrier carrier{env, draft.Begun()};
-    for (size_t i = 0; i < kCatalogueRows; ++i) WalkCatalogueRow(carrier, kCatalogue[i]);
-    draft.Commit();
+    SaveCatalogue(env);
 }

@@ -64,8 +64,8 @@ bool DraftIsWhole(LPCWSTR draft) {
 
 }  // namespace
 
-SettingsDraft::SettingsDraft(CEnvironment& env) : env_(env), settings_(env.m_strIniFile) {
-    if (settings_.empty() || !FormatPath(draft_, L"%ls%ls", settings_.c_str(), kPartialCopySuffix)) return;
+SettingsDraft::SettingsDraft(CEnvironment& env, bool begin) : env_(env), settings_(env.m_strIniFile) {
+    if (!begin || settings_.empty() || !FormatPath(draft_, L"%ls%ls", settings_.c_str(), kPartialCopySuffix)) return;
     if (IsLink(settings_.c_str()) || IsLink(draft_)) return;
     if (!FileMissing(draft_) && !RemoveFile(draft_)) return;  // left by a run that ended early
     env_.m_strIniFile = draft_;

@@ -14,7 +14,8 @@ public:
     // which starts empty: the settings file this pass commits holds exactly the records it wrote.
     // Nothing is begun when either name is a link (it is left alone), when a name does not fit,
     // or when a draft left by an earlier run cannot be removed: the pass then writes no record.
-    explicit SettingsDraft(CEnvironment& env);
+    // With begin false nothing is begun (the settings file holds the pass's records already).
+    SettingsDraft(CEnvironment& env, bool begin);
     // Deletes the draft unless it was committed, and points the run context back at the
     // settings file.
     ~SettingsDraft();

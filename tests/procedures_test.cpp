@@ -433,3 +433,27 @@ TEST_F(ProceduresTest, ARestoreKeepsTheWorkspacesOfWhatDidNotLandUntilANextOneLa
         if (cause < 2) RunCommand(L"/get");
     }
 }
+
+// A second /get of an unchanged machine writes no record; one value changed, and every record is
+// written anew.
+TEST_F(ProceduresTest, ASecondGetRewritesTheSettingsFileOnlyWhenAValueChanged) {
+    ASSERT_NO_FATAL_FAILURE(SeedInstallation(*machine));
+    RunCommand(L"/get");
+    std::string settings = files().ReadFile(L"D:\\mvtemp\\Movendo.ini");
+    auto writes = [&]() {
+        return std::count_if(machine->calls().begin(), machine->calls().end(),
+                             [](const std::wstring& call) { return call.rfind(L"WritePrivateProfileStringW ", 0) == 0; });
+    };
+    machine->ClearCalls();
+    RunCommand(L"/get");
+    EXPECT_EQ(writes(), 0);
+    EXPECT_EQ(files().ReadFile(L"D:\\mvtemp\\Movendo.ini"), settings);
+    registry().DeleteTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tamrix\\Mirovane\\MVAutoRec\\Setting");
+    RunCommand(L"/get");
+    EXPECT_EQ(Record(L"D:\\mvtemp", L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MVAutoRec\\Setting", L"AutoRecFileSavePath"),
+              L"<none>");
+    registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 4242);
+    RunCommand(L"/get");
+    EXPECT_EQ(Record(L"D:\\mvtemp", L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"LiveServerNo"), L"4242");
+    EXPECT_EQ(Record(L"D:\\mvtempbk", L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tamrix\\Mirovane\\MainApp", L"LiveServerNo"), L"4242");
+}
