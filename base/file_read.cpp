@@ -29,9 +29,10 @@ DWORD ReadChunk(HANDLE file, char* buffer, DWORD count) {
     return done;
 }
 
+// Two buffers for the whole run: made anew for each file, they would cost more than most files.
 bool SameContent(HANDLE source, HANDLE copy, uint64_t size) {
     constexpr DWORD kChunk = 1u << 16;
-    std::string a(kChunk, '\0'), b(kChunk, '\0');
+    static std::string a(kChunk, '\0'), b(kChunk, '\0');
     for (uint64_t done = 0; done < size;) {
         DWORD want = static_cast<DWORD>(std::min<uint64_t>(kChunk, size - done));
         if (ReadChunk(source, &a[0], want) != want || ReadChunk(copy, &b[0], want) != want) return false;

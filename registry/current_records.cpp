@@ -11,14 +11,13 @@ bool NumberRecordCurrent(const std::wstring& file, HKEY root, LPCWSTR subKey, LP
     PathBuffer section;
     carried = false;
     if (!FormatSectionName(root, subKey, section)) return true;
-    DWORD value = 0, saved = 0;
+    DWORD value = 0;
     carried = ReadLiveNumber(root, subKey, valueName, value) == LiveRead::Read;
-    std::wstring text;
-    bool recorded = ReadNumberRecord(file.c_str(), section, valueName, saved, &text);
+    WCHAR text[kNumberTextCount], expected[kNumberTextCount];
+    bool recorded = ReadNumberRecordText(file.c_str(), section, valueName, text);
     if (!carried) return !recorded;
-    WCHAR expected[kNumberTextCount];
     FormatNumberRecord(value, expected);
-    return recorded && text == expected;
+    return recorded && std::wcscmp(text, expected) == 0;
 }
 
 // A record reads back as its text (a quoted one without its quotes); an empty text and no record

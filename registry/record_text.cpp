@@ -90,9 +90,14 @@ void FormatTextRecord(LPCWSTR text, WCHAR (&record)[kTextRecordCount]) {
 
 // A record is missing only when the file has no text for the key: the string read tells that
 // apart from a record holding "-2147483648", which the integer read alone cannot.
+bool ReadNumberRecordText(LPCWSTR file, LPCWSTR section, LPCWSTR key, WCHAR (&text)[kNumberTextCount]) {
+    std::fill(text, text + kNumberTextCount, L'\0');
+    return GetPrivateProfileStringW(section, key, L"", text, kNumberTextCount, file) != 0;
+}
+
 bool ReadNumberRecord(LPCWSTR file, LPCWSTR section, LPCWSTR key, DWORD& value, std::wstring* text) {
-    WCHAR record[kNumberTextCount] = {};
-    if (GetPrivateProfileStringW(section, key, L"", record, kNumberTextCount, file) == 0) return false;
+    WCHAR record[kNumberTextCount];
+    if (!ReadNumberRecordText(file, section, key, record)) return false;
     value = GetPrivateProfileIntW(section, key, kAbsentMarker, file);
     if (text) *text = record;
     return true;

@@ -44,5 +44,7 @@ bool IsProfileBlank(WCHAR ch);
 // holding "-2147483648" is read as the number it names). The record's own text, as far as the
 // read takes it, is stored in *text when asked for.
 bool ReadNumberRecord(LPCWSTR file, LPCWSTR section, LPCWSTR key, DWORD& value, std::wstring* text = nullptr);
+// The text of a number record alone, as far as that read takes it: false when there is none.
+bool ReadNumberRecordText(LPCWSTR file, LPCWSTR section, LPCWSTR key, WCHAR (&text)[kNumberTextCount]);
 // The restore's read of a text record: the length of its text, 0 when it is missing or empty.
 DWORD ReadTextRecord(LPCWSTR file, LPCWSTR section, LPCWSTR key, WCHAR (&text)[MAX_PATH]);
