@@ -1,6 +1,7 @@
 #include "check/plan/confirm.h"
 
 #include "base/file_read.h"
+#include "base/workspace.h"
 #include "check/facts/live_keys.h"
 #include "check/facts/live_registry.h"
 #include "check/facts/restore_replay.h"
@@ -9,6 +10,18 @@
 #include "registry/section_name.h"
 
 namespace {
+
+bool IsWorkspacePath(const std::wstring& path) {
+    if (path.size() < 3 || path[1] != L':') return false;
+    int drive = (path[0] & ~0x20) - L'A';
+    if (drive < 0 || drive >= 26) return false;
+    for (Workspace which : {Workspace::Primary, Workspace::Second}) {
+        PathBuffer workspace;
+        FormatWorkspacePath(which, drive, workspace);
+        if (_wcsicmp(workspace, path.c_str()) == 0) return true;
+    }
+    return false;
+}
 
 class Confirmation {
 public:
@@ -63,7 +76,12 @@ public:
         Check(ConfirmItem::Folder, folder.path + L" (" + folder.value + L")", FolderExists(folder.path), ConfirmWhy::FolderMissing);
     }
 
-    void Deleted(const std::wstring& path) { Check(ConfirmItem::Deleted, path, KindOfEntry(path) == EntryKind::Missing, ConfirmWhy::StillThere); }
+    // A workspace that is still there was kept by /set for what did not land.
+    void Deleted(const std::wstring& path) {
+        EntryKind kind = KindOfEntry(path);
+        Check(ConfirmItem::Deleted, path, kind == EntryKind::Missing,
+              kind == EntryKind::Folder && IsWorkspacePath(path) ? ConfirmWhy::WorkspaceKept : ConfirmWhy::StillThere);
+    }
 
 private:
     void Check(ConfirmItem item, const std::wstring& what, bool landed, ConfirmWhy why, std::vector<std::wstring> names = {}) {

@@ -18,6 +18,7 @@ enum class ConfirmWhy {
     KeyDiffers,                                          // a key that is not what was planned
     FileMissing, FileUnreadable, FileSizeDiffers, FileContentDiffers,
     FolderMissing, StillThere,
+    WorkspaceKept,  // a workspace that /set kept: it holds what did not land
 };
 
 struct ConfirmFailure {

@@ -367,6 +367,8 @@ std::wstring ConfirmWhyText(const ConfirmFailure& failure) {
     case ConfirmWhy::FileContentDiffers: return L"differs in content";
     case ConfirmWhy::FolderMissing: return L"missing";
     case ConfirmWhy::StillThere: return L"still there";
+    case ConfirmWhy::WorkspaceKept:
+        return L"kept by /set: it holds what did not land (named above); once their cause is mended, run Movendo.exe /set again";
     }
     return L"?";
 }
