@@ -264,6 +264,31 @@ TEST_F(InspectorTest, PreviewExitsFourNamingEachLossAndWhatToDoFirst) {
     EXPECT_TRUE(Contains(result.output, L"without writing it back: none\n"));
 }
 
+// The gate asks the program's own copy walk whether each saved file lands: a file or a folder of
+// the other kind, a program holding the installed file, a second name, a name no path can name
+// are losses, each with what to do; a read-only installed file is replaced.
+TEST_F(InspectorTest, TheGateNamesEachFileThatCannotLandWithWhatToDoFirst) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    ASSERT_NO_FATAL_FAILURE(Reinstall(*machine));
+    files().WriteFile(kSuite + L"\\Setting.xml\\inner", "a folder where a saved file goes");
+    files().WriteFile(kSuite + L"\\Data", "a file where a saved folder goes");
+    files().WriteFile(L"C:\\Other\\Held.bin", "elsewhere");
+    files().MakeHardLink(kSuite + L"\\Held.bin", L"C:\\Other\\Held.bin");
+    files().WriteFile(kSuite + L"\\Busy.bin", "held")->inUse = true;
+    files().WriteFile(kSuite + L"\\ro.txt", "installed", FILE_ATTRIBUTE_READONLY);
+    for (auto name : {L"Held.bin", L"Busy.bin", L"twin.", L"ro.txt"}) files().WriteFile(std::wstring(L"D:\\mvtemp\\MV\\") + name, "saved");
+    CheckResult result = Check({L"/preview"});
+    EXPECT_EQ(result.exitCode, kCheckWouldLose);
+    const std::wstring mv = L"LOSS: mvtemp: ", where = L"(first: " + kSuite;
+    EXPECT_TRUE(Contains(result.output, mv + L"3 files of MV cannot land: a file or a link stands where a saved folder goes " + where +
+                                            L"\\Data): move it out of the way first")) << Narrow(result.output);
+    EXPECT_TRUE(Contains(result.output, mv + L"1 file of MV cannot land: a folder stands where a saved file goes " + where + L"\\Setting.xml)"));
+    EXPECT_TRUE(Contains(result.output, L"a program holds the installed file open " + where + L"\\Busy.bin): close that program first"));
+    EXPECT_TRUE(Contains(result.output, L"the installed file has a second name, which /set never writes through " + where + L"\\Held.bin)"));
+    EXPECT_TRUE(Contains(result.output, L"a name ending in a dot or a blank, which no path can name (first: D:\\mvtemp\\MV\\twin.)"));
+    EXPECT_TRUE(Contains(result.output, L"  file " + kSuite + L"\\ro.txt: replace\n"));
+}
+
 // Four comes before one: links and an unreadable settings file are losses as well as problems.
 TEST_F(InspectorTest, PreviewCountsLinksAndUnreadableSettingsAsLosses) {
     ASSERT_NO_FATAL_FAILURE(Backup());

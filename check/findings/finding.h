@@ -24,6 +24,8 @@ enum class Say {
     CopyUnreadable, CopySizeDiffers, StaleGone, StaleFiltered, StaleKindDiffers, MvdMngGone, MvdMngLink, OtherAccount,
     // /preview: what /set would lose.
     LossUnsafe, LossHiveKeyMissing, LossHiveKeyUnreadable, LossSettings, LossSetUnreachable, LossFilesCannotLand,
+    LossFolderNotAFolder, LossDestinationFolder, LossDestinationLink, LossDestinationSecondName, LossDestinationHeld,
+    LossFileUnreadable, LossNameUnreachable, LossPathTooLong,
 };
 
 struct Finding {

@@ -47,10 +47,25 @@ struct SnapshotChange {
     SnapshotOutcome outcome;
 };
 
+// Why a saved file does not land, by the program's own copy walk and judgement of the file.
+enum class FileBlock {
+    None,
+    FolderMissing,        // a folder on the way is missing and /set makes only one level
+    FolderNotAFolder,     // a file or a link stands where a saved folder goes
+    DestinationFolder,    // a folder stands where the saved file goes
+    DestinationLink,      // a link stands there
+    DestinationSecondName,  // the installed file has a second name (a hard link)
+    DestinationHeld,      // a program holds the installed file open
+    Unreadable,           // the saved copy, or the installed file, cannot be opened
+    NameUnreachable,      // a name ending in a dot or a blank
+    TooLong,              // a path that does not fit
+};
+
 struct FileChange {
     std::wstring path;  // on this machine
     std::wstring copy;  // the workspace's copy that /set copies there
     FileOutcome outcome = FileOutcome::Create;
+    FileBlock block = FileBlock::None;  // of a file not restored
     uint64_t size = 0;
 };
 

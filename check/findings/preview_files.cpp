@@ -29,56 +29,114 @@ bool FolderExists(std::wstring path) {
 
 namespace {
 
-// Whether a copy from the workspace's file to the machine's path lands, and how. `lands` is the
-// program's own verdict on that copy (the copy code's judgement of the file, CopyLands), or, where
-// the destination folder does not exist yet, whether the walk would make it.
-FileOutcome JudgeLanding(const std::wstring& to, uint64_t size, bool lands) {
-    uint64_t liveSize = 0;
-    if (!lands) return FileOutcome::NotRestored;
-    if (KindOfEntry(to, &liveSize) == EntryKind::File) return liveSize == size ? FileOutcome::ReplaceSame : FileOutcome::Replace;
-    return FileOutcome::Create;
-}
-
-FileChange PlanFile(const std::wstring& from, const std::wstring& to, bool lands) {
+// Whether a copy from the workspace's file to the machine's path lands, and how: by the program's
+// own verdict on that copy (JudgeFileCopy), or, where the destination folder does not exist yet,
+// by whether the walk would make it.
+FileChange PlanFile(const std::wstring& from, const std::wstring& to, FileBlock block) {
     FileChange change;
     change.path = to;
     change.copy = from;
+    change.block = block;
     KindOfEntry(from, &change.size);
-    change.outcome = JudgeLanding(to, change.size, lands);
+    uint64_t liveSize = 0;
+    if (block != FileBlock::None) {
+        change.outcome = FileOutcome::NotRestored;
+    } else if (KindOfEntry(to, &liveSize) == EntryKind::File) {
+        change.outcome = liveSize == change.size ? FileOutcome::ReplaceSame : FileOutcome::Replace;
+    }
     return change;
+}
+
+FileBlock BlockOf(CopyVerdict verdict) {
+    switch (verdict) {
+    case CopyVerdict::Copy:
+    case CopyVerdict::Unchanged: return FileBlock::None;
+    case CopyVerdict::DestinationFolder: return FileBlock::DestinationFolder;
+    case CopyVerdict::DestinationLink: return FileBlock::DestinationLink;
+    case CopyVerdict::DestinationHardLink: return FileBlock::DestinationSecondName;
+    case CopyVerdict::DestinationHeld: return FileBlock::DestinationHeld;
+    case CopyVerdict::NoPartName: return FileBlock::TooLong;
+    case CopyVerdict::SourceUnreadable:
+    case CopyVerdict::SourceRedirected:
+    case CopyVerdict::SourceHardLink:
+    case CopyVerdict::DestinationUnreadable: break;
+    }
+    return FileBlock::Unreadable;
+}
+
+FileBlock BlockOf(MirrorSkip why) {
+    return why == MirrorSkip::NameUnreachable ? FileBlock::NameUnreachable
+           : why == MirrorSkip::TooLong       ? FileBlock::TooLong
+                                              : FileBlock::Unreadable;
 }
 
 // The restore's own copy walk from the workspace, making nothing: a level lands where its folder
 // exists, or where the copy makes it (one level, inside a folder that exists or that the walk
 // makes); a level whose folder is a link or a file takes none of its files. Every level is
-// looked into, so that the files which cannot land are named too.
+// looked into, so that the files which cannot land are named too, each with why.
 class RestorePlan : public MirrorVisitor {
 public:
     RestorePlan(std::map<std::wstring, FileChange>& plan, LPCWSTR root) : plan_(plan) {
         EntryKind kind = KindOfEntry(root);
-        if (kind == EntryKind::Folder || (kind == EntryKind::Missing && FolderExists(ParentOf(root)))) made_.insert(UpperCase(root));
+        if (kind == EntryKind::Folder || (kind == EntryKind::Missing && FolderExists(ParentOf(root)))) {
+            folders_[UpperCase(root)] = Level{};
+        }
     }
     bool PrepareFolder(const HeldFolder*, const WIN32_FIND_DATAW* existing, LPCWSTR, LPCWSTR path) override {
-        if (existing == nullptr && made_.count(UpperCase(ParentOf(path)))) made_.insert(UpperCase(path));
+        Level above = FolderLevel(ParentOf(path));
+        folders_[UpperCase(path)] = above.block != FileBlock::None ? above
+                                    : existing                   ? Level{FileBlock::FolderNotAFolder, path}
+                                                                 : Level{};
         return false;
     }
     void File(const MirrorFile& file) override {
-        bool lands = file.destination ? CopyLands(file.copy.verdict) : made_.count(UpperCase(ParentOf(file.to))) != 0;
-        Add(PlanFile(file.from, file.to, lands));
+        if (file.destination) return Add(PlanFile(file.from, file.to, BlockOf(file.copy.verdict)), file.to);
+        Level level = FolderLevel(ParentOf(file.to));
+        Add(PlanFile(file.from, file.to, level.block), level.origin.empty() ? file.to : level.origin);
     }
     void Skipped(LPCWSTR path, MirrorSkip why) override {
-        if (why != MirrorSkip::Link) Add(PlanFile(path, path, false));
+        if (why != MirrorSkip::Link) Add(PlanFile(path, path, BlockOf(why)), path);
     }
-    size_t notRestored = 0;
+    // The files that do not land, by why: how many, and where the first of them is stopped.
+    std::map<FileBlock, std::pair<size_t, std::wstring>> blocked;
 
 private:
-    void Add(const FileChange& change) {
-        notRestored += change.outcome == FileOutcome::NotRestored;
+    // A destination folder below the root that exists or /set makes (None), or why not, and where
+    // that begins (the entry of the other kind).
+    struct Level {
+        FileBlock block = FileBlock::None;
+        std::wstring origin;
+    };
+    Level FolderLevel(const std::wstring& folder) const {
+        auto found = folders_.find(UpperCase(folder));
+        return found == folders_.end() ? Level{FileBlock::FolderMissing, std::wstring()} : found->second;
+    }
+    void Add(const FileChange& change, const std::wstring& where) {
+        if (change.block != FileBlock::None) {
+            auto& block = blocked[change.block];
+            if (block.first++ == 0) block.second = where;
+        }
         plan_[UpperCase(change.path)] = change;
     }
     std::map<std::wstring, FileChange>& plan_;
-    std::set<std::wstring> made_;
+    std::map<std::wstring, Level> folders_;
 };
+
+Say LossOf(FileBlock block) {
+    switch (block) {
+    case FileBlock::None:
+    case FileBlock::FolderMissing: break;
+    case FileBlock::FolderNotAFolder: return Say::LossFolderNotAFolder;
+    case FileBlock::DestinationFolder: return Say::LossDestinationFolder;
+    case FileBlock::DestinationLink: return Say::LossDestinationLink;
+    case FileBlock::DestinationSecondName: return Say::LossDestinationSecondName;
+    case FileBlock::DestinationHeld: return Say::LossDestinationHeld;
+    case FileBlock::Unreadable: return Say::LossFileUnreadable;
+    case FileBlock::NameUnreachable: return Say::LossNameUnreachable;
+    case FileBlock::TooLong: return Say::LossPathTooLong;
+    }
+    return Say::LossFilesCannotLand;
+}
 
 void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileChange>& plan, PreviewReport& preview) {
     for (const DataSet& set : kDataSets) {
@@ -93,13 +151,14 @@ void PlanWorkspaceFiles(const WorkspaceReport& ws, std::map<std::wstring, FileCh
         }
         RestorePlan walk(plan, systemRoot);
         WalkMirror(workspaceRoot, systemRoot, L"", set.filter, walk);
-        if (walk.notRestored) {
+        for (const auto& blocked : walk.blocked) {
+            const std::wstring count = std::to_wstring(blocked.second.first), first = blocked.second.second;
             preview.fileLosses.push_back(
-                {Say::LossFilesCannotLand, {ws.name, std::to_wstring(walk.notRestored), set.workspaceFolder, systemRoot, ParentOf(systemRoot)}});
+                {LossOf(blocked.first), {ws.name, count, set.workspaceFolder, systemRoot, ParentOf(systemRoot), first}});
         }
     }
     if (ws.mvdMngKind == EntryKind::File) {
-        FileChange change = PlanFile(ws.path + L"\\" + kMvdMngIniName, std::wstring(kMvdMngIniFolder) + kMvdMngIniName, true);
+        FileChange change = PlanFile(ws.path + L"\\" + kMvdMngIniName, std::wstring(kMvdMngIniFolder) + kMvdMngIniName, FileBlock::None);
         plan[UpperCase(change.path)] = change;
     }
 }

@@ -99,7 +99,7 @@ void RenderPreviewText(const PreviewReport& preview, std::wstring& out) {
     out += L"  registry values unchanged: " + Num(preview.unchanged) + L"\n";
     RenderValueChanges(preview.values, out);
     for (const auto& snapshot : preview.snapshots) out += L"  key " + SnapshotLine(snapshot) + L"\n";
-    for (const auto& file : preview.files) out += L"  file " + file.path + L": " + OutcomeName(file.outcome) + L"\n";
+    for (const auto& file : preview.files) out += L"  file " + file.path + L": " + OutcomeName(file) + L"\n";
     for (const auto& folder : preview.folders) {
         out += L"  folder " + folder.path + L" (" + folder.valueName + L"): " + OutcomeName(folder.outcome) + L"\n";
     }
@@ -166,7 +166,7 @@ Json PreviewJson(const PreviewReport& preview) {
                          {L"saved", value.saved}}));
     }
     for (const auto& snapshot : preview.snapshots) snapshots.Push(SnapshotLine(snapshot));
-    for (const auto& file : preview.files) files.Push(Obj({{L"path", file.path}, {L"outcome", OutcomeName(file.outcome)}, {L"bytes", file.size}}));
+    for (const auto& file : preview.files) files.Push(Obj({{L"path", file.path}, {L"outcome", OutcomeName(file)}, {L"bytes", file.size}}));
     for (const auto& folder : preview.folders) {
         folders.Push(Obj({{L"value", folder.valueName}, {L"path", folder.path}, {L"outcome", OutcomeName(folder.outcome)}}));
     }

@@ -83,10 +83,24 @@ const SentenceRow kSentences[] = {
                               L"install the suite first"},
     {Say::LossHiveKeyUnreadable, L"{0}: hive file {1}: its key HKEY_LOCAL_MACHINE\\{2} cannot be opened, so /set does not restore it"},
     {Say::LossSettings, L"{0}: the settings file {1} cannot be read by /set: run Movendo.exe /get again first"},
-    {Say::LossSetUnreachable, L"{0}: {1} files of {2}: the set's folder on this machine cannot be reached (a folder on the way is a "
+    {Say::LossSetUnreachable, L"{0}: {f} of {2}: the set's folder on this machine cannot be reached (a folder on the way is a "
                               L"link, or its path is too long), so /set copies nothing of it: replace the link by a folder first"},
-    {Say::LossFilesCannotLand, L"{0}: {1} files of {2} for {3} cannot land (a folder on the way is missing, a link or a file): "
-                               L"create folder {4} first"},
+    {Say::LossFilesCannotLand, L"{0}: {f} of {2} for {3} cannot land (a folder on the way is missing): create folder {4} first"},
+    {Say::LossFolderNotAFolder, L"{0}: {f} of {2} cannot land: a file or a link stands where a saved folder goes (first: {5}): "
+                                L"move it out of the way first"},
+    {Say::LossDestinationFolder, L"{0}: {f} of {2} cannot land: a folder stands where a saved file goes (first: {5}): "
+                                 L"move the folder out of the way first"},
+    {Say::LossDestinationLink, L"{0}: {f} of {2} cannot land: a link stands where a saved file goes (first: {5}): "
+                               L"remove the link first"},
+    {Say::LossDestinationSecondName, L"{0}: {f} of {2} cannot land: the installed file has a second name, which /set never "
+                                     L"writes through (first: {5}): delete the installed file first"},
+    {Say::LossDestinationHeld, L"{0}: {f} of {2} cannot land: a program holds the installed file open (first: {5}): close "
+                               L"that program first"},
+    {Say::LossFileUnreadable, L"{0}: {f} of {2} cannot land: the saved copy or the installed file cannot be opened (first: "
+                              L"{5}): check its permissions first"},
+    {Say::LossNameUnreachable, L"{0}: {f} of {2} cannot land: a name ending in a dot or a blank, which no path can name "
+                               L"(first: {5})"},
+    {Say::LossPathTooLong, L"{0}: {f} of {2} cannot land: the path is too long (first: {5})"},
 };
 
 const wchar_t* TemplateOf(Say what) {
@@ -206,6 +220,8 @@ std::wstring Sentence(const Finding& finding) {
             out += DetailText(finding);
         } else if (field == L"b") {
             out += kBringsBack;
+        } else if (field == L"f") {  // the count of files the second name gives
+            if (finding.names.size() > 1) out += Counted(finding.names[1], L"file", L"files");
         } else {
             size_t index = static_cast<size_t>(std::stoul(field));
             if (index < finding.names.size()) out += finding.names[index];
@@ -282,12 +298,24 @@ LPCWSTR OutcomeName(ValueOutcome outcome) {
     return L"?";
 }
 
-LPCWSTR OutcomeName(FileOutcome outcome) {
-    switch (outcome) {
+LPCWSTR OutcomeName(const FileChange& change) {
+    switch (change.outcome) {
     case FileOutcome::Create: return L"create";
     case FileOutcome::Replace: return L"replace";
     case FileOutcome::ReplaceSame: return L"replace (same size)";
-    case FileOutcome::NotRestored: return L"not restored (parent folder missing)";
+    case FileOutcome::NotRestored: break;
+    }
+    switch (change.block) {
+    case FileBlock::None:
+    case FileBlock::FolderMissing: return L"not restored (parent folder missing)";
+    case FileBlock::FolderNotAFolder: return L"not restored (a file or a link where its folder goes)";
+    case FileBlock::DestinationFolder: return L"not restored (a folder of that name)";
+    case FileBlock::DestinationLink: return L"not restored (a link of that name)";
+    case FileBlock::DestinationSecondName: return L"not restored (the installed file has a second name)";
+    case FileBlock::DestinationHeld: return L"not restored (held open by a program)";
+    case FileBlock::Unreadable: return L"not restored (cannot be opened)";
+    case FileBlock::NameUnreachable: return L"not restored (a name no path can name)";
+    case FileBlock::TooLong: return L"not restored (path too long)";
     }
     return L"?";
 }

@@ -16,7 +16,7 @@ LPCWSTR TrustName(WorkspaceTrust trust);
 LPCWSTR EncodingText(SettingsEncoding encoding);
 std::wstring HiveDetailText(int detail, const std::wstring& declared, const std::wstring& size);
 LPCWSTR OutcomeName(ValueOutcome outcome);
-LPCWSTR OutcomeName(FileOutcome outcome);
+LPCWSTR OutcomeName(const FileChange& change);
 LPCWSTR OutcomeName(FolderOutcome outcome);
 std::wstring SnapshotLine(const SnapshotChange& snapshot);
 std::wstring ValueDetailText(ValueDetail detail, const ValueChange& change);
