@@ -74,7 +74,11 @@ void SecureFolderContents(LPCWSTR folder, PSECURITY_DESCRIPTOR descriptor) {
 void SecureEntry(LPCWSTR path, PSECURITY_DESCRIPTOR descriptor, bool folder) {
     OpenedEntry opened;
     DWORD access = (folder ? FILE_LIST_DIRECTORY : 0) | READ_CONTROL | WRITE_DAC | WRITE_OWNER;
-    if (!OpenEntry(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, folder, opened) || opened.link) return;
+    // A file with a second name is left: its descriptor belongs to every name, wherever it lies.
+    if (!OpenEntry(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, folder, opened) || opened.link ||
+        (!opened.IsFolder() && opened.links > 1)) {
+        return;
+    }
     SetKernelObjectSecurity(opened.handle.Get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor);
     if (opened.attributes & FILE_ATTRIBUTE_DIRECTORY) SecureFolderContents(path, descriptor);
 }

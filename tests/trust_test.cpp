@@ -85,6 +85,7 @@ TEST_F(TrustTest, GetSecuresAWritableWorkspaceWholeAndLeavesAForeignOneAlone) {
     files().MakeLink(L"D:\\mvtemp\\Elsewhere", kSuite);
     files().MakeFolders(L"D:\\mvtemp\\Swapped");
     files().SwapForLinkOnOpen(L"D:\\mvtemp\\Swapped", kSuite);  // after the walk listed it
+    files().MakeHardLink(L"D:\\mvtemp\\Setting.xml", kSuite + L"\\Setting.xml");  // a second name of a suite file
     files().MakeFolders(L"D:\\mvtempbk");
     Secure(L"D:\\mvtempbk", kForeign);
     RunCommand(L"/get");
