@@ -101,10 +101,9 @@ public:
     UINT errorMode = 0;
     std::vector<std::wstring> systemBoxes;
     // A kill: the process ends at its killAfter-th step from now (a file, profile or registry
-    // operation that changes or reads the machine; -1: never). From then on every such operation
-    // fails with ERROR_PROCESS_ABORTED and changes nothing, but the one it ended in, which
-    // writes half of what it was writing (`dying` marks it while it runs). Handles are closed as
-    // the system closes them.
+    // operation; -1: never). From then on every such operation fails with ERROR_PROCESS_ABORTED
+    // and changes nothing, but a write it ended in, which writes half of what it was writing
+    // (`dying` marks it). Handles are closed as the system closes them.
     int64_t killAfter = -1;
     bool killed = false;
     bool dying = false;

@@ -40,7 +40,8 @@ bool MayReplace(const Node& old, bool replace) {
 
 }  // namespace
 
-// Only the form the program asks for is modelled: the normalized path with its drive
+// "GetFinalPathNameByHandleW": only the form the program asks for is modelled, the normalized path
+// with its drive
 // (VOLUME_NAME_DOS), such as "\\?\C:\ProgramData\Tamrix"; "\\?\C:\" for a root. The count
 // includes the terminator; a buffer too small gets nothing and the count it needs.
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD flags) {

@@ -76,30 +76,19 @@ DWORD WriteCopy(const sim::Lookup& destination, const Node& source) {
     return 0;
 }
 
-// A copy that the process's end cuts short: half the source is at the destination.
-DWORD DieMidWrite(const sim::Lookup& destination, const Node& source) {
-    auto& files = Machine::Current().files();
-    std::shared_ptr<Node> node = destination.node ? destination.node : files.AddChild(destination.parent, destination.name, false);
-    node->data.assign(source.data.begin(), source.data.begin() + source.data.size() / 2);
-    return ERROR_PROCESS_ABORTED;
-}
-
 }  // namespace
 
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     Machine& machine = Machine::Current();
     if (from == nullptr || to == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     machine.Log(std::wstring(L"CopyFileW ") + from + L" -> " + to);
-    DWORD ended = sim::NoteFileOperation(L"CopyFileW");
-    bool dying = ended && machine.dying;
-    if (ended && !dying) return Fail(ended, FALSE);
+    if (DWORD error = sim::NoteFileOperation(L"CopyFileW")) return Fail(error, FALSE);
     machine.files().ApplySwap(from);
     machine.files().ApplySwap(to);
     sim::Lookup source = machine.files().Resolve(from, true);
     if (DWORD error = CheckCopySource(source)) return Fail(error, FALSE);
     sim::Lookup destination = machine.files().Resolve(to, true);
     if (DWORD error = CheckCopyDestination(destination, *source.node, failIfExists)) return Fail(error, FALSE);
-    if (dying) return machine.dying = false, Fail(DieMidWrite(destination, *source.node), FALSE);
     if (DWORD error = WriteCopy(destination, *source.node)) return Fail(error, FALSE);
     machine.lastError = ERROR_SUCCESS;
     return TRUE;

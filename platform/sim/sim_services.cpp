@@ -22,7 +22,8 @@ struct ServiceRef {
     DWORD access;
 };
 
-// A pending stop ends at its time.
+// A pending stop ends at its time; meanwhile each status reports an advanced checkpoint and the
+// service's wait hint ("SERVICE_STATUS structure": dwCheckPoint, dwWaitHint).
 void Advance(Service& service) {
     if (service.state == SERVICE_STOP_PENDING && Machine::Current().clockMs >= service.stopsAtMs) service.state = SERVICE_STOPPED;
 }

@@ -89,8 +89,8 @@ BOOL LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID luid) {
 
 // Sets each entry's privilege enabled or disabled. An entry for a privilege the token does not
 // hold is passed over and the call still succeeds, with the last error ERROR_NOT_ALL_ASSIGNED.
-// PreviousState receives the earlier state of each privilege the call changed, as the platform
-// gives it (a buffer too small for them fails with ERROR_INSUFFICIENT_BUFFER and changes
+// PreviousState receives the earlier state of each privilege the call changed ("AdjustTokenPrivileges
+// function": a later call with it restores them) (a buffer too small for them fails with ERROR_INSUFFICIENT_BUFFER and changes
 // nothing). Disabling all privileges and removing a privilege are not modelled: such a call fails
 // with ERROR_CALL_NOT_IMPLEMENTED.
 BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
