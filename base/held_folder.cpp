@@ -32,15 +32,9 @@ bool IsWhereNamed(const OpenedEntry& entry, const HeldFolder& folder, LPCWSTR na
 }
 
 // A new entry that is not where it was to be made is removed again, through its own handle.
-void Unmake(OpenedEntry& entry) {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition);
-    entry.handle.Reset();
-}
-
 OpenResult Judged(OpenedEntry& entry, bool created, const HeldFolder& folder, LPCWSTR name) {
     if (IsWhereNamed(entry, folder, name)) return OpenResult::Opened;
-    if (created) Unmake(entry);
+    if (created) DeleteThroughHandle(entry);
     entry.handle.Reset();
     return OpenResult::Redirected;
 }
@@ -154,12 +148,9 @@ bool RemoveInFolder(const HeldFolder& folder, LPCWSTR name, bool isFolder) {
     if (entry.attributes & FILE_ATTRIBUTE_READONLY) {
         if (!isFolder && (!CountEntry(entry) || entry.links > 1)) return false;
         constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-        FILE_BASIC_INFO basic = {};
-        basic.FileAttributes = (entry.attributes & kKept) != 0 ? entry.attributes & kKept : FILE_ATTRIBUTE_NORMAL;
-        if (!SetFileInformationByHandle(entry.handle.Get(), FileBasicInfo, &basic, sizeof basic)) return false;
+        if (!SetEntryBasics(entry, entry.attributes & kKept, nullptr)) return false;
     }
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    return DeleteThroughHandle(entry);
 }
 
 bool IsNameUnreachable(LPCWSTR name) {

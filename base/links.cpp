@@ -53,6 +53,22 @@ bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry
     return OpenEntry(path, access, share, folder, OPEN_EXISTING, true, entry);
 }
 
+bool SetEntryBasics(const OpenedEntry& entry, DWORD attributes, const FILETIME* lastWrite) {
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    if (lastWrite) {
+        basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(uint64_t(lastWrite->dwHighDateTime) << 32 | lastWrite->dwLowDateTime);
+    }
+    return SetFileInformationByHandle(entry.handle.Get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+bool DeleteThroughHandle(OpenedEntry& entry) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    bool taken = SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    entry.handle.Reset();
+    return taken;
+}
+
 bool CountEntry(OpenedEntry& entry) {
     FILE_STANDARD_INFO standard;
     if (!GetFileInformationByHandleEx(entry.handle.Get(), FileStandardInfo, &standard, sizeof standard)) return false;

@@ -45,6 +45,12 @@ bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry
 bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, bool counted, OpenedEntry& entry);
 // Reads the size and the names of an entry opened without them.
 bool CountEntry(OpenedEntry& entry);
+// Sets the attributes (0: none but FILE_ATTRIBUTE_NORMAL) and, when given, the last-write time of
+// the entry through its handle (opened with the right to write attributes).
+bool SetEntryBasics(const OpenedEntry& entry, DWORD attributes, const FILETIME* lastWrite);
+// Deletes the entry through its handle (opened with the right to delete): it goes once the handle,
+// closed here, was the last one open on it. True when the platform took the deletion.
+bool DeleteThroughHandle(OpenedEntry& entry);
 
 // True when the entry at the path is itself a link (it is not followed): when its listing says so
 // or a handle on it does. (A handle may not tell a link, as under Wine; a listing can be out of date.)

@@ -36,21 +36,6 @@ bool ListedAlike(const WIN32_FIND_DATAW& source, const WIN32_FIND_DATAW& copy) {
            (source.dwFileAttributes & kCarriedAttributes) == (copy.dwFileAttributes & kCarriedAttributes);
 }
 
-bool SetBasic(const OpenedEntry& entry, DWORD attributes, const FILETIME* lastWrite) {
-    FILE_BASIC_INFO basic = {};
-    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-    if (lastWrite) {
-        basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(uint64_t(lastWrite->dwHighDateTime) << 32 | lastWrite->dwLowDateTime);
-    }
-    return SetFileInformationByHandle(entry.handle.Get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
-}
-
-void DeleteThrough(OpenedEntry& entry) {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(entry.handle.Get(), FileDispositionInfo, &disposition, sizeof disposition);
-    entry.handle.Reset();
-}
-
 CopyVerdict JudgeSource(const HeldFolder& from, LPCWSTR name, OpenedEntry& source) {
     switch (OpenInFolder(from, name, kSourceOpen, source)) {
     case OpenResult::Opened: break;
@@ -171,18 +156,18 @@ bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
     bool replaces = copy.destination.handle.Valid();
     bool readOnly = replaces && (copy.destination.attributes & FILE_ATTRIBUTE_READONLY) != 0;
     bool ready = CopyBytes(copy, part) && (!replaces || LendRights(copy.destination, part)) &&
-                 (!readOnly || SetBasic(copy.destination, copy.destination.attributes & ~FILE_ATTRIBUTE_READONLY, nullptr));
+                 (!readOnly || SetEntryBasics(copy.destination, copy.destination.attributes & ~FILE_ATTRIBUTE_READONLY, nullptr));
     // The replaced file is let go before the rename: a file still open cannot be replaced.
     DWORD earlier = copy.destination.attributes;
     copy.destination.handle.Reset();
     if (!ready || !RenameIntoFolder(part, to, name, replaces)) {
-        DeleteThrough(part);
+        DeleteThroughHandle(part);
         OpenedEntry again;
         if (readOnly && OpenInFolder(to, name, kAttributesOpen, again) == OpenResult::Opened && again.links == 1 && !again.link) {
-            SetBasic(again, earlier, nullptr);
+            SetEntryBasics(again, earlier, nullptr);
         }
         return false;
     }
-    SetBasic(part, copy.source.attributes & kCarriedAttributes, &copy.source.lastWrite);
+    SetEntryBasics(part, copy.source.attributes & kCarriedAttributes, &copy.source.lastWrite);
     return true;
 }
