@@ -167,6 +167,19 @@ TEST_F(InspectorTest, NoWorkspaceAndBadArguments) {
     EXPECT_EQ(document["program"], std::string(version.begin(), version.end()));
 }
 
+// The usage and the guide are laid out by Wrap: lines of at most 79 characters (an 80-column console
+// adds none of its own), no word split, blanks between words collapsed.
+TEST(UsageLayout, WrapFillsLinesToSeventyNineCharactersAndSplitsNoWord) {
+    const std::wstring word(70, L'w');
+    const struct { std::wstring text, expected; } cases[] = {
+        {word + L" 123456", L"  " + word + L" 123456\n"},  // 79 characters: one line
+        {word + L" 1234567", L"  " + word + L"\n    1234567\n"},
+        {L"a " + word + word + L" b", L"  a\n    " + word + word + L"\n    b\n"},  // too long for any line: alone
+        {L"a   b ", L"  a b\n"},
+    };
+    for (const auto& test : cases) EXPECT_EQ(Wrap(L"  ", L"    ", test.text), test.expected) << Narrow(test.text);
+}
+
 TEST_F(InspectorTest, PathsAtTheLimitAreReportedNotFollowed) {
     ASSERT_NO_FATAL_FAILURE(Backup());
     std::wstring folder = L"D:\\mvtemp\\MV";
