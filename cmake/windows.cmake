@@ -1,6 +1,7 @@
 # The Windows build: Movendo.exe, GUI subsystem, and MovendoCheck.exe, console, runtimes linked
-# statically, each with its manifest and version resource. The shipped program is the i686 build; the x86_64 build of the same sources
-# (MOVENDO_WINDOWS_TESTS=ON) also makes the programs that the Wine tests run beside it.
+# statically, each with its manifest and version resource. The shipped programs are the i686
+# build; the x86_64 build of the same sources (MOVENDO_WINDOWS_TESTS=ON) also makes the programs
+# that the Wine tests run beside them.
 enable_language(RC)
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 MINGW_HAS_SECURE_API=1)
 set(WIN_LINK_STATIC -static -static-libgcc -static-libstdc++)
