@@ -7,6 +7,7 @@
 #include "check/findings/restore_losses.h"
 #include "check/plan/confirm.h"
 #include "check/render/check_render.h"
+#include "check/usage/usage_text.h"
 
 CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     CheckOptions options;
@@ -29,31 +30,6 @@ CheckOptions ParseCheckArguments(const std::vector<std::wstring>& arguments) {
     }
     if (options.confirm && (options.preview || options.verify) && options.unknown.empty()) options.unknown = L"/confirm with /verify or /preview";
     return options;
-}
-
-std::wstring CheckUsage() {
-    return L"MovendoCheck [/verify] [/preview] [/json]\n"
-           L"MovendoCheck /confirm PLAN [/json]\n"
-           L"  Checks the workspaces mvtemp and mvtempbk that Movendo.exe /get leaves, without changing anything.\n"
-           L"  /verify   also holds them against this machine (run it before drive C: is wiped): every value,\n"
-           L"            file and key the backup carries must equal what the machine has now\n"
-           L"  /preview  also shows what Movendo.exe /set would change on this machine, and what it would\n"
-           L"            delete without writing it back; with /json the document holds the restore plan\n"
-           L"  /confirm  after /set: holds this machine against PLAN, the saved output of /preview /json:\n"
-           L"            every value, key (value by value), file, recording folder and deletion it plans must have landed\n"
-           L"  /json     prints one JSON document instead of text\n"
-           L"Exit codes:\n"
-           L"  0  both workspaces found, consistent and without unsafe entries (with /verify: and equal\n"
-           L"     to this machine; with /confirm: every planned item landed)\n"
-           L"  1  found, with differences, missing parts or unsafe entries (with /verify: or gaps against\n"
-           L"     this machine; with /confirm: an item did not land, each one named)\n"
-           L"  2  no workspace found\n"
-           L"  3  the check itself failed, an argument was not understood, or PLAN is missing or not a plan\n"
-           L"  4  with /preview: /set would delete saved data that it cannot write back (before 1)\n"
-           L"  A run of Movendo.exe in progress, or a console that is not elevated, ends the check at once with exit 3.\n"
-           L"The sequence: Movendo.exe /get; MovendoCheck /verify (wipe C: only on exit 0); reinstall;\n"
-           L"  MovendoCheck /preview /json > D:\\plan.json (restore only on exit 0); Movendo.exe /set;\n"
-           L"  MovendoCheck /confirm D:\\plan.json.\n";
 }
 
 namespace {
@@ -82,15 +58,15 @@ CheckResult RunConfirm(const std::wstring& plan, bool json) {
     return result;
 }
 
-}  // namespace
+// Every report names the program's version once: a JSON document as its first member, a text
+// as its first line.
+std::wstring WithVersion(const std::wstring& output) {
+    if (output.compare(0, 1, L"{") == 0) return L"{\"program\":\"" + CheckVersionLine() + L"\"," + output.substr(1);
+    return CheckVersionLine() + L"\n" + output;
+}
 
-CheckResult RunCheck(const CheckOptions& options) {
+CheckResult Inspect(const CheckOptions& options) {
     CheckResult result;
-    if (options.help || !options.unknown.empty()) {
-        result.output = options.unknown.empty() ? CheckUsage() : L"Unknown argument: " + options.unknown + L"\n" + CheckUsage();
-        result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
-        return result;
-    }
     if (!RunsElevated()) {
         result.output = RenderNotElevated();
         result.exitCode = kCheckFailed;
@@ -125,5 +101,20 @@ CheckResult RunCheck(const CheckOptions& options) {
         result.output = L"The check failed: " + std::wstring(what.begin(), what.end()) + L"\n";
         result.exitCode = kCheckFailed;
     }
+    return result;
+}
+
+}  // namespace
+
+CheckResult RunCheck(const CheckOptions& options) {
+    CheckResult result;
+    if (options.help || !options.unknown.empty()) {
+        // The usage begins with the version line.
+        result.output = options.unknown.empty() ? CheckUsage() : L"Unknown argument: " + options.unknown + L"\n" + CheckUsage();
+        result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
+        return result;
+    }
+    result = Inspect(options);
+    result.output = WithVersion(result.output);
     return result;
 }

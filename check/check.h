@@ -32,4 +32,3 @@ struct CheckResult {
 };
 
 CheckResult RunCheck(const CheckOptions& options);
-std::wstring CheckUsage();

@@ -12,6 +12,7 @@
 #include "check_json.h"
 #include "check/facts/restore_replay.h"
 #include "check/facts/settings_scan.h"
+#include "check/usage/usage_text.h"
 #include "installation.h"
 #include "platform/sim/registry.h"
 #include "platform/sim/token.h"
@@ -154,6 +155,29 @@ TEST_F(InspectorTest, NoWorkspaceAndBadArguments) {
     CheckResult help = Check({L"/?"});
     EXPECT_EQ(help.exitCode, kCheckConsistent);
     EXPECT_TRUE(Contains(help.output, L"2  no workspace found"));
+    // The usage and every report name the version once: a text on its first line, a document as its first member.
+    const std::wstring version = CheckVersionLine();
+    EXPECT_EQ(version.find_first_of(L"0123456789"), std::wstring(L"MovendoCheck ").size()) << "the line names a version";
+    for (const auto& output : {help.output, Check().output, Check({L"/confirm", L"D:\\none.json"}).output}) {
+        EXPECT_EQ(output.find(version + L"\n"), 0u) << std::string(output.begin(), output.end());
+        EXPECT_EQ(output.find(version, 1), std::wstring::npos);
+    }
+    NJson document = ParseOutput(Check({L"/json"}).output);
+    EXPECT_EQ(document.begin().key(), "program");
+    EXPECT_EQ(document["program"], std::string(version.begin(), version.end()));
+}
+
+// The usage and the guide are laid out by Wrap: lines of at most 79 characters (an 80-column console
+// adds none of its own), no word split, blanks between words collapsed.
+TEST(UsageLayout, WrapFillsLinesToSeventyNineCharactersAndSplitsNoWord) {
+    const std::wstring word(70, L'w');
+    const struct { std::wstring text, expected; } cases[] = {
+        {word + L" 123456", L"  " + word + L" 123456\n"},  // 79 characters: one line
+        {word + L" 1234567", L"  " + word + L"\n    1234567\n"},
+        {L"a " + word + word + L" b", L"  a\n    " + word + word + L"\n    b\n"},  // too long for any line: alone
+        {L"a   b ", L"  a b\n"},
+    };
+    for (const auto& test : cases) EXPECT_EQ(Wrap(L"  ", L"    ", test.text), test.expected) << Narrow(test.text);
 }
 
 TEST_F(InspectorTest, PathsAtTheLimitAreReportedNotFollowed) {
@@ -359,7 +383,7 @@ TEST_F(InspectorTest, ARunInProgressIsNamedWithExitThree) {
     machine->HoldMutexElsewhere(L"Global\\Movendo.Run", L"S-1-5-32-544");
     CheckResult result = Check({L"/verify"});
     EXPECT_EQ(result.exitCode, kCheckFailed);
-    EXPECT_EQ(result.output, L"a Movendo.exe run is in progress; check again when it has ended\n");
+    EXPECT_EQ(result.output, CheckVersionLine() + L"\na Movendo.exe run is in progress; check again when it has ended\n");
     machine->mutexOwners.clear();
     EXPECT_EQ(Check().exitCode, kCheckConsistent) << "the lock is gone with the run";
 }
@@ -482,7 +506,8 @@ TEST_F(InspectorTest, AnUnelevatedCheckJudgesNothing) {
     for (auto arguments : std::vector<std::vector<std::wstring>>{{L"/verify"}, {L"/preview"}, {L"/confirm", L"D:\\plan.json"}}) {
         CheckResult result = Check(arguments);
         EXPECT_EQ(result.exitCode, kCheckFailed) << Narrow(arguments[0]);
-        EXPECT_EQ(result.output.rfind(L"MovendoCheck must be run from an elevated console", 0), 0u) << Narrow(result.output);
+        EXPECT_EQ(result.output.rfind(CheckVersionLine() + L"\nMovendoCheck must be run from an elevated console", 0), 0u)
+            << Narrow(result.output);
     }
 }
 
