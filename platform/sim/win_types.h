@@ -131,6 +131,7 @@ typedef TOKEN_PRIVILEGES* PTOKEN_PRIVILEGES;
 #define SE_PRIVILEGE_ENABLED 0x00000002L
 #define SE_BACKUP_NAME L"SeBackupPrivilege"
 #define SE_RESTORE_NAME L"SeRestorePrivilege"
+#define SE_DEBUG_NAME L"SeDebugPrivilege"
 
 // Files.
 struct SECURITY_ATTRIBUTES { DWORD nLength; LPVOID lpSecurityDescriptor; BOOL bInheritHandle; };
@@ -199,6 +200,7 @@ typedef OVERLAPPED* LPOVERLAPPED;
 
 // Processes and windows.
 #define PROCESS_TERMINATE 0x0001
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
 #define PROCESS_QUERY_INFORMATION 0x0400
 #define SYNCHRONIZE 0x00100000L
 #define PROCESS_ALL_ACCESS 0x1FFFFF
