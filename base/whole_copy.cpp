@@ -75,8 +75,7 @@ bool InUse(const HeldFolder& folder, LPCWSTR name) {
 
 // The replacement of a destination that a program holds open (sharing its deletion or not) is
 // refused while it does; it is tried again while the wait for files in use lasts.
-bool RenameIntoPlace(const OpenedEntry& part, const HeldFolder& to, LPCWSTR name, bool replaces) {
-    InUseWait wait;
+bool RenameIntoPlace(const OpenedEntry& part, const HeldFolder& to, LPCWSTR name, bool replaces, InUseWait& wait) {
     while (!RenameIntoFolder(part, to, name, replaces)) {
         if (!replaces || !InUse(to, name) || !wait.Again()) return false;
     }
@@ -182,8 +181,9 @@ bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
     PathBuffer partName;
     OpenedEntry part;
     // A destination that a program holds without sharing its deletion is judged again while the
-    // wait for files in use lasts.
-    for (InUseWait wait; copy.verdict == CopyVerdict::DestinationHeld && wait.Again();) {
+    // wait for files in use lasts (one wait for the file, its replacement's included).
+    InUseWait wait;
+    while (copy.verdict == CopyVerdict::DestinationHeld && wait.Again()) {
         copy.verdict = JudgeDestination(to, name, copy.destination);
     }
     if (copy.verdict != CopyVerdict::Copy || !FormatPartName(to, name, partName)) return false;
@@ -200,7 +200,7 @@ bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
     // The replaced file is let go before the rename: a file still open cannot be replaced.
     DWORD earlier = copy.destination.attributes;
     copy.destination.handle.Reset();
-    if (!ready || !RenameIntoPlace(part, to, name, replaces)) {
+    if (!ready || !RenameIntoPlace(part, to, name, replaces, wait)) {
         DeleteThroughHandle(part);
         OpenedEntry again;
         if (readOnly && OpenInFolder(to, name, kAttributesOpen, again) == OpenResult::Opened && again.links == 1 && !again.link) {
