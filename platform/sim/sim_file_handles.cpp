@@ -34,57 +34,28 @@ namespace {
 // are never replaced. Without POSIX semantics neither is a file that any handle has open, whatever
 // it shares; with them, one whose every opener shares its deletion is ("FILE_RENAME_INFORMATION
 // structure": FILE_RENAME_REPLACE_IF_EXISTS, FILE_RENAME_POSIX_SEMANTICS).
-bool MayReplace(const Node& old, bool replace, bool posix) {
-    if (!replace || old.IsFolder() || (old.attributes & FILE_ATTRIBUTE_READONLY) || old.inUse) return false;
-    bool held = sim::HeldElsewhere(old);
-    if (held && !(posix && (old.heldShare & FILE_SHARE_DELETE))) return false;
+bool MayReplace(const Node& old, ULONG flags) {
+    bool posix = (flags & kFileRenamePosixSemantics) != 0;
+    if (!(flags & kFileRenameReplaceIfExists) || old.IsFolder() || (old.attributes & FILE_ATTRIBUTE_READONLY) || old.inUse) return false;
+    if (sim::HeldElsewhere(old) && !(posix && (old.heldShare & FILE_SHARE_DELETE))) return false;
     return std::none_of(old.opens.begin(), old.opens.end(), [posix](const std::weak_ptr<sim::OpenFile>& weak) {
         auto open = weak.lock();
         return open && !(posix && (open->share & FILE_SHARE_DELETE));
     });
 }
 
-// The rename of either class: its new name, its root folder and whether it replaces, POSIX-wise.
-struct RenameRequest {
-    HANDLE root = nullptr;
-    std::wstring name;
-    bool replace = false;
-    bool posix = false;
-    NTSTATUS refusal = STATUS_SUCCESS;
-};
-
-template <class Information>
-RenameRequest Read(PVOID info, ULONG size) {
-    const auto* rename = static_cast<const Information*>(info);
-    RenameRequest request;
-    if (rename == nullptr || size < sizeof(Information) || rename->FileNameLength > size - offsetof(Information, FileName)) {
-        request.refusal = STATUS_INVALID_PARAMETER;
-        return request;
+// The flags of a rename of either class, which share one layout: the classic class's
+// ReplaceIfExists, or the Ex class's flags, where POSIX renames are offered.
+NTSTATUS RenameFlags(PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass, ULONG& flags) {
+    const auto* rename = static_cast<const FILE_RENAME_INFORMATION_EX*>(info);
+    bool ex = infoClass == FileRenameInformationEx;
+    if (ex && !Machine::Current().files().posixRenameOffered) return kStatusNotImplemented;
+    if ((!ex && infoClass != FileRenameInformation) || rename == nullptr || size < sizeof *rename ||
+        rename->FileNameLength > size - offsetof(FILE_RENAME_INFORMATION_EX, FileName)) {
+        return STATUS_INVALID_PARAMETER;
     }
-    request.root = rename->RootDirectory;
-    request.name.assign(rename->FileName, rename->FileNameLength / sizeof(WCHAR));
-    return request;
-}
-
-RenameRequest ReadRename(PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass) {
-    if (infoClass == FileRenameInformation) {
-        RenameRequest request = Read<FILE_RENAME_INFO>(info, size);
-        if (request.refusal == STATUS_SUCCESS) request.replace = static_cast<const FILE_RENAME_INFO*>(info)->ReplaceIfExists != 0;
-        return request;
-    }
-    RenameRequest request;
-    request.refusal = STATUS_INVALID_PARAMETER;
-    if (infoClass != FileRenameInformationEx) return request;
-    if (!Machine::Current().files().posixRenameOffered) {
-        request.refusal = kStatusNotImplemented;
-        return request;
-    }
-    request = Read<FILE_RENAME_INFORMATION_EX>(info, size);
-    if (request.refusal != STATUS_SUCCESS) return request;
-    ULONG flags = static_cast<const FILE_RENAME_INFORMATION_EX*>(info)->Flags;
-    request.replace = (flags & kFileRenameReplaceIfExists) != 0;
-    request.posix = (flags & kFileRenamePosixSemantics) != 0;
-    return request;
+    flags = ex ? rename->Flags : (static_cast<const FILE_RENAME_INFO*>(info)->ReplaceIfExists ? kFileRenameReplaceIfExists : 0);
+    return STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -113,11 +84,12 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD fla
 NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass) {
     Machine& machine = Machine::Current();
     auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
-    RenameRequest request = ReadRename(info, size, infoClass);
-    if (request.refusal != STATUS_SUCCESS) return request.refusal;
+    ULONG flags = 0;
+    if (NTSTATUS refused = RenameFlags(info, size, infoClass, flags)) return refused;
+    const auto* rename = static_cast<const FILE_RENAME_INFORMATION_EX*>(info);
+    auto root = machine.FindHandle<sim::OpenFile>(rename->RootDirectory, sim::HandleKind::File);
+    std::wstring name(rename->FileName, rename->FileNameLength / sizeof(WCHAR));
     if (!open) return STATUS_INVALID_PARAMETER;
-    auto root = machine.FindHandle<sim::OpenFile>(request.root, sim::HandleKind::File);
-    const std::wstring& name = request.name;
     if (!root || !root->node->IsFolder() || name.empty() || name.find_first_of(L"\\/") != std::wstring::npos) {
         return STATUS_INVALID_PARAMETER;
     }
@@ -134,7 +106,7 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, 
     machine.Log(L"NtSetInformationFile " + at + L"\\" + name);
     if (std::shared_ptr<Node> old = folder->Child(name)) {
         if (old == moving) return STATUS_SUCCESS;
-        if (!MayReplace(*old, request.replace, request.posix)) return STATUS_ACCESS_DENIED;
+        if (!MayReplace(*old, flags)) return STATUS_ACCESS_DENIED;
         files.Reserve(root->drive, old->Links() == 1 ? old->data.size() : 0, 0);
         files.RemoveChild(*folder, *old);
     }
