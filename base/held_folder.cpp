@@ -108,28 +108,57 @@ OpenResult OpenInFolder(const HeldFolder& folder, LPCWSTR name, const EntryOpen&
     PathBuffer path;
     if (!FormatPath(path, L"%ls\\%ls", folder.path, name)) return OpenResult::Failed;
     bool create = how.disposition == CREATE_NEW;
-    if (!OpenEntry(path, how.access | (create ? DELETE : 0), how.share, how.folder, how.disposition, how.counted, entry)) {
+    bool opened = how.throughFilter ? OpenThroughFilter(path, how.access, how.share, entry)
+                                    : OpenEntry(path, how.access | (create ? DELETE : 0), how.share, how.folder, how.disposition,
+                                                how.counted, entry);
+    if (!opened) {
         return IsMissingError(GetLastError()) ? OpenResult::Missing : OpenResult::Failed;
     }
     return Judged(entry, create, folder, name);
 }
 
+namespace {
+
+// The rename information of either class, with its name.
+template <class Information>
+union RenameBuffer {
+    Information info;
+    BYTE bytes[sizeof(Information) + MAX_PATH * sizeof(WCHAR)];
+};
+
+template <class Information>
+NTSTATUS Rename(const OpenedEntry& entry, Information& info, HANDLE folder, LPCWSTR name, size_t length, FILE_INFORMATION_CLASS kind) {
+    info.RootDirectory = folder;
+    info.FileNameLength = static_cast<DWORD>(length * sizeof(WCHAR));
+    std::wmemcpy(info.FileName, name, length + 1);
+    IO_STATUS_BLOCK status = {};
+    return NtSetInformationFile(entry.handle.Get(), &status, &info, sizeof(RenameBuffer<Information>), kind);
+}
+
+// The answers of a platform or file system that has no POSIX renames.
+bool WithoutPosixRename(NTSTATUS status) {
+    return status == kStatusNotImplemented || status == kStatusInvalidInfoClass || status == kStatusInvalidParameter ||
+           status == kStatusNotSupported;
+}
+
+}  // namespace
+
 // The platform's rename by handle resolves a relative name in the folder that RootDirectory
 // names. (The documented Win32 form of the same call, SetFileInformationByHandle with
 // FileRenameInfo, is refused by Wine for a relative name; the native call behaves alike on both.)
+// POSIX semantics are asked for first: with them a file that others hold open, sharing its
+// deletion, is replaced ("FILE_RENAME_INFORMATION structure"); where the platform or the file
+// system has none, the rename is made as before.
 bool RenameIntoFolder(const OpenedEntry& entry, const HeldFolder& folder, LPCWSTR name, bool replace) {
     size_t length = std::wcslen(name);
     if (length == 0 || length >= MAX_PATH) return false;
-    union {
-        FILE_RENAME_INFO info;
-        BYTE bytes[sizeof(FILE_RENAME_INFO) + MAX_PATH * sizeof(WCHAR)];
-    } rename = {};
-    rename.info.ReplaceIfExists = replace ? TRUE : FALSE;
-    rename.info.RootDirectory = folder.handle.Get();
-    rename.info.FileNameLength = static_cast<DWORD>(length * sizeof(WCHAR));
-    std::wmemcpy(rename.info.FileName, name, length + 1);
-    IO_STATUS_BLOCK status = {};
-    return NtSetInformationFile(entry.handle.Get(), &status, &rename, sizeof rename, FileRenameInformation) == 0;
+    RenameBuffer<FILE_RENAME_INFORMATION_EX> posix = {};
+    posix.info.Flags = kFileRenamePosixSemantics | (replace ? kFileRenameReplaceIfExists : 0);
+    NTSTATUS status = Rename(entry, posix.info, folder.handle.Get(), name, length, kFileRenameInformationEx);
+    if (!WithoutPosixRename(status)) return status == 0;
+    RenameBuffer<FILE_RENAME_INFO> classic = {};
+    classic.info.ReplaceIfExists = replace ? TRUE : FALSE;
+    return Rename(entry, classic.info, folder.handle.Get(), name, length, FileRenameInformation) == 0;
 }
 
 bool RemoveInFolder(const HeldFolder& folder, LPCWSTR name, bool isFolder) {

@@ -64,6 +64,7 @@ struct EntryOpen {
     DWORD disposition;  // OPEN_EXISTING, or CREATE_NEW for a file that must not exist yet
     bool folder;        // a folder: opened with backup semantics, which only folders need
     bool counted = true;  // a file's size and names are read (OpenEntry)
+    bool throughFilter = false;  // a file behind a filter, opened so that it works (OpenThroughFilter)
 };
 
 // Opens the entry `name` of a held folder on itself and judges it through the handle: its kind,

@@ -17,13 +17,10 @@ bool IsLinkTag(DWORD attributes, DWORD tag) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag == 0 || (tag & kNameSurrogateTag) != 0);
 }
 
-}  // namespace
-
 // What the handle says is read in the fewest calls: the basic facts always, the reparse tag only of
 // a reparse point, and of a file that existed its size and how many names it has.
-bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, bool counted, OpenedEntry& entry) {
+bool OpenWithFlags(LPCWSTR path, DWORD access, DWORD share, DWORD flags, DWORD disposition, bool counted, OpenedEntry& entry) {
     entry.handle.Reset();
-    DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL);
     *entry.handle.Receive() = CreateFileW(path, access | FILE_READ_ATTRIBUTES, share, nullptr, disposition, flags, nullptr);
     FILE_BASIC_INFO basic;
     FILE_ATTRIBUTE_TAG_INFO tag = {0, 0};
@@ -47,6 +44,17 @@ bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD dispo
     entry.lastWrite.dwLowDateTime = static_cast<DWORD>(basic.LastWriteTime.QuadPart);
     entry.lastWrite.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(basic.LastWriteTime.QuadPart) >> 32);
     return true;
+}
+
+}  // namespace
+
+bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, bool counted, OpenedEntry& entry) {
+    DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL);
+    return OpenWithFlags(path, access, share, flags, disposition, counted, entry);
+}
+
+bool OpenThroughFilter(LPCWSTR path, DWORD access, DWORD share, OpenedEntry& entry) {
+    return OpenWithFlags(path, access, share, FILE_ATTRIBUTE_NORMAL, OPEN_EXISTING, true, entry);
 }
 
 bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry& entry) {

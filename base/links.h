@@ -43,6 +43,11 @@ bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, OpenedEntry
 // The same with a disposition: OPEN_EXISTING, or CREATE_NEW for a file that must not exist yet;
 // a file's size and names are read only when `counted` (a new file has one name and no bytes).
 bool OpenEntry(LPCWSTR path, DWORD access, DWORD share, bool folder, DWORD disposition, bool counted, OpenedEntry& entry);
+// Opens a file a second time as a program reads it: without FILE_FLAG_OPEN_REPARSE_POINT, so that
+// the file system filter that owns its reparse point (compression, deduplication, a cloud
+// placeholder) shows its content; "CreateFileW" returns a handle opened with that flag "whether or
+// not the filter that controls the reparse point is operational". Never for a link.
+bool OpenThroughFilter(LPCWSTR path, DWORD access, DWORD share, OpenedEntry& entry);
 // Reads the size and the names of an entry opened without them.
 bool CountEntry(OpenedEntry& entry);
 // Sets the attributes (0: none but FILE_ATTRIBUTE_NORMAL) and, when given, the last-write time of

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/folder_walk.h"
+#include "base/in_use_wait.h"
 #include "base/path_buffer.h"
 
 LPCWSTR const kPartialCopySuffix = L".mvpart";
@@ -17,11 +18,13 @@ constexpr DWORD kCopyChunk = 1u << 20;
 
 // The source is read through the handle that judged it, and nobody may write it meanwhile.
 const EntryOpen kSourceOpen = {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, false};
+const EntryOpen kFilteredSourceOpen = {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, false, true, true};
 // The destination is opened to be judged, to lend its DACL and to lose its read-only attribute;
 // asking for the right to delete it tells whether a program holds it without sharing that.
 const EntryOpen kDestinationOpen = {READ_CONTROL | FILE_WRITE_ATTRIBUTES | DELETE, kShareAll, OPEN_EXISTING, false};
 const EntryOpen kPartOpen = {GENERIC_WRITE | WRITE_DAC, 0, CREATE_NEW, false};
 const EntryOpen kAttributesOpen = {FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING, false};
+const EntryOpen kInUseProbe = {DELETE, 0, OPEN_EXISTING, false, false};
 
 uint64_t ListedSize(const WIN32_FIND_DATAW& entry) { return uint64_t(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow; }
 
@@ -36,6 +39,19 @@ bool ListedAlike(const WIN32_FIND_DATAW& source, const WIN32_FIND_DATAW& copy) {
            (source.dwFileAttributes & kCarriedAttributes) == (copy.dwFileAttributes & kCarriedAttributes);
 }
 
+// A file behind a filter (a reparse point that is no link) is read through a second handle that
+// lets its filter work, opened in the held folder while the judging handle, which shares no
+// deletion, keeps the file where it is; it must be where its path says too. It takes the judging
+// handle's place, with the size it reads.
+bool OpenThroughItsFilter(const HeldFolder& from, LPCWSTR name, OpenedEntry& source) {
+    OpenedEntry filtered;
+    if (OpenInFolder(from, name, kFilteredSourceOpen, filtered) != OpenResult::Opened || filtered.IsFolder()) return false;
+    source.handle.Reset();
+    *source.handle.Receive() = filtered.handle.Release();
+    source.size = filtered.size;
+    return true;
+}
+
 CopyVerdict JudgeSource(const HeldFolder& from, LPCWSTR name, OpenedEntry& source) {
     switch (OpenInFolder(from, name, kSourceOpen, source)) {
     case OpenResult::Opened: break;
@@ -45,7 +61,25 @@ CopyVerdict JudgeSource(const HeldFolder& from, LPCWSTR name, OpenedEntry& sourc
     }
     if (source.link) return CopyVerdict::SourceRedirected;
     if (source.IsFolder()) return CopyVerdict::SourceUnreadable;
-    return source.links > 1 ? CopyVerdict::SourceHardLink : CopyVerdict::Copy;
+    if (source.links > 1) return CopyVerdict::SourceHardLink;
+    bool filtered = (source.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return !filtered || OpenThroughItsFilter(from, name, source) ? CopyVerdict::Copy : CopyVerdict::SourceUnreadable;
+}
+
+// True when the platform says that another program has the file open: an open that shares
+// nothing is refused with a sharing violation.
+bool InUse(const HeldFolder& folder, LPCWSTR name) {
+    OpenedEntry probe;
+    return OpenInFolder(folder, name, kInUseProbe, probe) == OpenResult::Failed && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// The replacement of a destination that a program holds open (sharing its deletion or not) is
+// refused while it does; it is tried again while the wait for files in use lasts.
+bool RenameIntoPlace(const OpenedEntry& part, const HeldFolder& to, LPCWSTR name, bool replaces, InUseWait& wait) {
+    while (!RenameIntoFolder(part, to, name, replaces)) {
+        if (!replaces || !InUse(to, name) || !wait.Again()) return false;
+    }
+    return true;
 }
 
 CopyVerdict JudgeDestination(const HeldFolder& to, LPCWSTR name, OpenedEntry& destination) {
@@ -146,6 +180,12 @@ CopyVerdict JudgeFileCopy(const HeldFolder& from, const HeldFolder* to, LPCWSTR 
 bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
     PathBuffer partName;
     OpenedEntry part;
+    // A destination that a program holds without sharing its deletion is judged again while the
+    // wait for files in use lasts (one wait for the file, its replacement's included).
+    InUseWait wait;
+    while (copy.verdict == CopyVerdict::DestinationHeld && wait.Again()) {
+        copy.verdict = JudgeDestination(to, name, copy.destination);
+    }
     if (copy.verdict != CopyVerdict::Copy || !FormatPartName(to, name, partName)) return false;
     // A part file of that name, left by a run that ended early, goes first.
     OpenResult made = OpenInFolder(to, partName, kPartOpen, part);
@@ -160,7 +200,7 @@ bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name) {
     // The replaced file is let go before the rename: a file still open cannot be replaced.
     DWORD earlier = copy.destination.attributes;
     copy.destination.handle.Reset();
-    if (!ready || !RenameIntoFolder(part, to, name, replaces)) {
+    if (!ready || !RenameIntoPlace(part, to, name, replaces, wait)) {
         DeleteThroughHandle(part);
         OpenedEntry again;
         if (readOnly && OpenInFolder(to, name, kAttributesOpen, again) == OpenResult::Opened && again.links == 1 && !again.link) {

@@ -60,10 +60,12 @@ struct FileCopy {
 CopyVerdict JudgeFileCopy(const HeldFolder& from, const HeldFolder* to, LPCWSTR name, const WIN32_FIND_DATAW* source,
                           const WIN32_FIND_DATAW* destination, bool keepUnchanged, FileCopy& copy);
 
-// Makes a copy that JudgeFileCopy found to be made (Copy): the source's bytes go into a new part
-// file beside the destination (a part file left by an earlier run is removed first), which takes
-// the replaced file's DACL and then its name, by handle; only then does it take the source's
-// attributes and last-write time. A read-only destination loses that attribute just before it is
+// Makes a copy that JudgeFileCopy found to be made (Copy), or whose destination a program holds
+// for a moment (DestinationHeld: judged again while the wait for files in use lasts, as a
+// replacement refused while a program holds the destination open is tried again): the source's
+// bytes go into a new part file beside the destination (a part file left by an earlier run is
+// removed first), which takes the replaced file's DACL and then its name, by handle; only then
+// does it take the source's attributes and last-write time. A read-only destination loses that attribute just before it is
 // replaced (and gets it back when the replacement fails). Whatever fails, the destination is
 // either the complete copy or as it was, and no part file is left. True when the copy is in place.
 bool CopyFileWhole(FileCopy& copy, const HeldFolder& to, LPCWSTR name);

@@ -21,7 +21,7 @@ add_executable(contract_tests ${CONTRACT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/check
   ${CMAKE_SOURCE_DIR}/registry/record_text.cpp)
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(contract_tests PRIVATE ${MOVENDO_TEST_PROGRAM_OPTIONS})
-target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ${WIN_LINK_STATIC})
+target_link_libraries(contract_tests PRIVATE win_gtest advapi32 shell32 user32 ntdll ${WIN_LINK_STATIC})
 target_precompile_headers(contract_tests PRIVATE <gtest/gtest.h> ${MOVENDO_PRECOMPILED})
 
 # Console programs of the rig.
@@ -43,6 +43,7 @@ movendo_rig_program(movhelper SOURCES ${RIG_DIR}/helper/movhelper.cpp ${CMAKE_SO
 movendo_rig_program(standin_window GUI SOURCES ${RIG_DIR}/standins/window_owner.cpp LIBS advapi32 user32)
 movendo_rig_program(standin_wait GUI SOURCES ${RIG_DIR}/standins/wait.cpp)
 movendo_rig_program(standin_service SOURCES ${RIG_DIR}/standins/service.cpp LIBS advapi32)
+movendo_rig_program(standin_scanner SOURCES ${RIG_DIR}/standins/scanner.cpp)
 
 enable_testing()
 include(GoogleTest)

@@ -33,3 +33,21 @@ constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
 #else
 constexpr REGSAM kRegistryView = 0;
 #endif
+
+// The rename of the Ex class (FileRenameInformationEx), which Windows 10 1709 and later offer:
+// flags in place of ReplaceIfExists ("FILE_RENAME_INFORMATION structure"). Older systems, and
+// Wine, answer STATUS_NOT_IMPLEMENTED or STATUS_INVALID_INFO_CLASS; a file system without
+// POSIX semantics answers STATUS_INVALID_PARAMETER or STATUS_NOT_SUPPORTED.
+struct FILE_RENAME_INFORMATION_EX {
+    ULONG Flags;
+    HANDLE RootDirectory;
+    ULONG FileNameLength;
+    WCHAR FileName[1];
+};
+constexpr FILE_INFORMATION_CLASS kFileRenameInformationEx = static_cast<FILE_INFORMATION_CLASS>(65);
+constexpr ULONG kFileRenameReplaceIfExists = 0x00000001;  // FILE_RENAME_REPLACE_IF_EXISTS
+constexpr ULONG kFileRenamePosixSemantics = 0x00000002;   // FILE_RENAME_POSIX_SEMANTICS
+constexpr NTSTATUS kStatusNotImplemented = static_cast<NTSTATUS>(0xC0000002);   // STATUS_NOT_IMPLEMENTED
+constexpr NTSTATUS kStatusInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003);  // STATUS_INVALID_INFO_CLASS
+constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);  // STATUS_INVALID_PARAMETER
+constexpr NTSTATUS kStatusNotSupported = static_cast<NTSTATUS>(0xC00000BB);      // STATUS_NOT_SUPPORTED

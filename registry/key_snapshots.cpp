@@ -7,45 +7,12 @@
 #include "base/file_read.h"
 #include "base/links.h"
 #include "base/path_buffer.h"
+#include "base/privileges.h"
 #include "base/whole_copy.h"
 #include "platform/handles.h"
 #include "registry/snapshot_keys.h"
 
 namespace {
-
-// Privileges enabled for the life of this object, then set back to the state they had. Only the
-// platform's own results count: a token that does not hold a privilege passes, and the registry
-// call then fails.
-class ScopedPrivileges {
-public:
-    ScopedPrivileges(LPCWSTR first, LPCWSTR second) {
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.Receive())) return;
-        Privileges wanted = {};
-        for (LPCWSTR name : {first, second}) {
-            if (name == nullptr || !LookupPrivilegeValueW(nullptr, name, &wanted.entries[wanted.count].Luid)) continue;
-            wanted.entries[wanted.count++].Attributes = SE_PRIVILEGE_ENABLED;
-        }
-        DWORD returned = 0;
-        adjusted_ = wanted.count > 0 &&
-                    AdjustTokenPrivileges(token_.Get(), FALSE, wanted.Get(), sizeof previous_, previous_.Get(), &returned);
-    }
-    ~ScopedPrivileges() {
-        if (adjusted_ && previous_.count > 0) AdjustTokenPrivileges(token_.Get(), FALSE, previous_.Get(), 0, nullptr, nullptr);
-    }
-    ScopedPrivileges(const ScopedPrivileges&) = delete;
-    ScopedPrivileges& operator=(const ScopedPrivileges&) = delete;
-
-private:
-    // A TOKEN_PRIVILEGES with room for two entries.
-    struct Privileges {
-        DWORD count;
-        LUID_AND_ATTRIBUTES entries[2];
-        PTOKEN_PRIVILEGES Get() { return reinterpret_cast<PTOKEN_PRIVILEGES>(this); }
-    };
-    KernelHandle token_;
-    Privileges previous_ = {};
-    bool adjusted_ = false;
-};
 
 // Reads nothing: a single byte makes the file too large for the bound.
 bool FileIsEmpty(LPCWSTR path) { return ReadWholeFile(path, 0).status == FileReadStatus::Read; }

@@ -1,7 +1,9 @@
 // What a standard user can do to the suite's trees, which such a user may write, against the
 // elevated copies: swap an entry for a junction or a second name of another file at any step the
-// run takes there, plant second names and read-only files, own the files /set replaces.
+// run takes there, plant second names and read-only files, own the files /set replaces. And what
+// other programs do there: hold a destination open for a moment, keep a file behind a filter.
 #include "app/movendo_app.h"
+#include "base/links.h"
 #include "files/stale_entries.h"
 #include "files_fixture.h"
 #include "platform/sim/security.h"
@@ -11,6 +13,7 @@ namespace {
 
 // Files only administrators may read or change.
 const std::wstring kSecret = L"C:\\Windows\\Secret";
+constexpr DWORD kDedupTag = 0x80000013;  // IO_REPARSE_TAG_DEDUP: a file behind a filter
 
 }  // namespace
 
@@ -18,6 +21,7 @@ class HeldPathsTest : public FilesTest {
 protected:
     void Seed() {
         files().WriteFile(kSuite + L"\\Data\\a.dat", "suite a");
+        files().MakeReparsePoint(kSuite + L"\\Data\\a.dat", kDedupTag);  // read through its filter
         files().WriteFile(kSuite + L"\\Data\\b.dat", "suite b", FILE_ATTRIBUTE_READONLY);
         files().MakeFolders(kSuite + L"\\Data\\Empty");
         for (auto name : {L"a.dat", L"b.dat", L"c.dat", L"x.mvpart"}) files().WriteFile(kSecret + L"\\" + name, "secret");
@@ -122,4 +126,57 @@ TEST_F(HeldPathsTest, ARunEnforcesRedirectionTrustWhereThePlatformOffersIt) {
     HANDLE through = CreateFileW((kSuite + L"\\a.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(through, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_UNTRUSTED_MOUNT_POINT));
+}
+
+// A program (a scanner, a concurrent check) holds the destination open: a copy waits for it, up to
+// 3 s for one file and 30 s in one run, replacing at once where POSIX semantics allow it; a file
+// behind a filter is carried with its content, in both directions.
+TEST_F(HeldPathsTest, DestinationsHeldForAMomentAreReplacedAndFilesBehindFiltersCarryTheirContent) {
+    struct Hold {
+        DWORD share;
+        uint64_t forMs;
+        bool posix;
+        bool lands;
+        uint64_t waitedMs;  // the clock when the copies end
+    } holds[] = {
+        {0, 1500, true, true, 1500},
+        {FILE_SHARE_READ | FILE_SHARE_WRITE, 1500, false, true, 1500},
+        {kShareAll, 1500, false, true, 1500},
+        {kShareAll, 60000, true, true, 0},
+        {kShareAll, 60000, false, false, 3000},
+        {0, 60000, true, false, 3000},
+    };
+    for (bool backup : {true, false}) {
+        for (const Hold& hold : holds) {
+            SCOPED_TRACE(std::string(backup ? "/get" : "/set") + " share " + std::to_string(hold.share) + " for " +
+                         std::to_string(hold.forMs) + (hold.posix ? " posix" : ""));
+            for (const auto& tree : {kSuite, kWorkspace}) files().Remove(tree);
+            files().MakeFolders(kWorkspace);
+            Seed();
+            files().MakeReparsePoint(kWorkspace + L"\\MV\\Data\\a.dat", kDedupTag);
+            std::wstring from = (backup ? kSuite : kWorkspace + L"\\MV") + L"\\Data\\a.dat";
+            std::wstring to = (backup ? kWorkspace + L"\\MV" : kSuite) + L"\\Data\\a.dat";
+            std::string carried = files().ReadFile(from), earlier = files().ReadFile(to);
+            machine->clockMs = 0;
+            files().posixRenameOffered = hold.posix;
+            files().Get(to)->heldShare = hold.share;
+            files().Get(to)->heldUntilMs = hold.forMs;
+            env.m_bRestoreIncomplete = false;
+            CEnvironment run;  // a run's time to wait starts whole
+            RemoveSystemPartFiles();
+            backup ? Backup() : Restore();
+            EXPECT_EQ(files().ReadFile(to), hold.lands ? carried : earlier);
+            EXPECT_EQ(env.m_bRestoreIncomplete, !backup && !hold.lands);
+            EXPECT_EQ(machine->clockMs, hold.waitedMs);
+        }
+    }
+    files().Get(kSuite + L"\\Data\\a.dat")->heldUntilMs = 0;
+    for (int i = 0; i < 12; ++i) {
+        files().WriteFile(kWorkspace + L"\\MV\\Data\\held" + std::to_wstring(i), "saved");
+        files().WriteFile(kSuite + L"\\Data\\held" + std::to_wstring(i), "x")->inUse = true;
+    }
+    machine->clockMs = 0;
+    CEnvironment run;
+    Restore();
+    EXPECT_EQ(machine->clockMs, 30000u) << "the run's time, not twelve files' time";
 }

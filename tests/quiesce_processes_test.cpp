@@ -1,19 +1,23 @@
 #include <cstring>
 
+#include "platform/sim/token.h"
 #include "quiesce_fixture.h"
 
 typedef std::vector<DWORD> Ids;
 
+// The suite's processes of another account and of SYSTEM are ended too; the privilege that opens
+// them is enabled only around each open.
 TEST_F(QuiesceTest, SuiteNamesMatchInAnyCapitalisationAndNothingElseMatches) {
-    Run(10, L"MVADMIN.EXE");
+    Run(10, L"MVADMIN.EXE").user = L"S-1-5-21-1-2-3-1002";
     Run(20, L"mvadmin.exe.bak");
     Run(30, L"xmvadmin.exe");
     Run(40, L"mvadmin.exe ");
     Run(50, L"mvadmin.com");
-    Run(60, L"BrixHost.exe");
+    Run(60, L"BrixHost.exe").user = L"S-1-5-18";
     Run(70, L"Explorer.EXE");
     TerminateSuiteProcesses(env);
     EXPECT_EQ(Terminated(), (Ids{10, 60}));
+    EXPECT_FALSE(machine->token().Enabled(L"SeDebugPrivilege"));
     EXPECT_EQ(Calls(L"OpenProcess 60 0x1FFFFF"), 1);
     EXPECT_STREQ(env.m_szLog, "szExeFile=explorer.exe, PID=70\r\n");
     EXPECT_EQ(machine->OpenHandles(), 0u);

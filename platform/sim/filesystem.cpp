@@ -384,9 +384,12 @@ bool Clash(const AccessKinds& access, DWORD otherShare) {
 
 }  // namespace
 
+bool HeldElsewhere(const Node& node) { return Machine::Current().clockMs < node.heldUntilMs; }
+
 bool SharingConflict(const Node& node, DWORD access, DWORD share) {
     if (node.inUse) return true;
     AccessKinds wanted = KindsOf(access);
+    if (HeldElsewhere(node) && (Clash(wanted, node.heldShare) || !(share & FILE_SHARE_READ))) return true;
     for (const auto& weak : node.opens) {
         auto open = weak.lock();
         if (!open) continue;

@@ -23,6 +23,10 @@ struct Node {
     std::wstring linkTarget;  // a link: the absolute path it points to
     DWORD reparseTag = 0;
     bool inUse = false;       // held open by another program without sharing
+    // Held open for reading by another program (a scanner, an indexer) until this clock time,
+    // sharing what heldShare says.
+    uint64_t heldUntilMs = 0;
+    DWORD heldShare = 0;
     std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
     uint64_t writeTime = 0;
     Node* parent = nullptr;
@@ -137,6 +141,9 @@ struct FileSystem {
     // (Windows 10 22H2 and later), and enforced once the process asked for it.
     bool redirectionTrustOffered = true;
     bool redirectionTrustEnforced = false;
+    // Renames with POSIX semantics (FileRenameInformationEx): Windows 10 1709 and later on NTFS;
+    // otherwise the class is answered with STATUS_NOT_IMPLEMENTED, as older systems and Wine do.
+    bool posixRenameOffered = true;
 
     uint64_t clock = 1;
     std::shared_ptr<Node> roots[26];
@@ -154,6 +161,7 @@ struct OpenFile {
     DWORD access = 0;  // GENERIC_READ, GENERIC_WRITE, DELETE
     DWORD share = 0;   // FILE_SHARE_*
     bool deleteOnClose = false;  // FileDispositionInfo: the entry goes when the handle is closed
+    bool onReparsePoint = false;  // opened with FILE_FLAG_OPEN_REPARSE_POINT
 };
 
 // The access right to delete, as CreateFileW and the sharing checks take it.
@@ -163,6 +171,8 @@ constexpr DWORD kDeleteAccess = 0x00010000;
 // open on it, or with the program that holds it (Node::inUse): the open then fails with
 // ERROR_SHARING_VIOLATION, as the file system's sharing rules make it.
 bool SharingConflict(const Node& node, DWORD access, DWORD share);
+// True while another program holds the node open for reading (Node::heldUntilMs).
+bool HeldElsewhere(const Node& node);
 // Records an open handle on its node for later sharing checks.
 void NoteOpen(Node& node, const std::shared_ptr<OpenFile>& open);
 // The swap fault reaching the entry a handle is open on (FileSystem::SwapForLinkOnOpen).

@@ -26,6 +26,10 @@ struct Process {
 
     // Resistance.
     bool canOpen = true;              // false: OpenProcess is refused with ERROR_ACCESS_DENIED
+    // The SID of the account it runs as (empty: the program's own). A process of another account,
+    // SYSTEM included, grants more than querying and waiting only to a token with SeDebugPrivilege
+    // enabled ("Process Security and Access Rights").
+    std::wstring user;
     bool canTerminate = true;         // false: TerminateProcess is refused with ERROR_ACCESS_DENIED
     uint64_t endDelayMs = 0;          // from an accepted termination until it has ended; kNever: never
     bool exitsAfterSnapshot = false;  // listed by the next snapshot, then ends by itself at once

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,12 +20,17 @@ struct Service {
     DWORD state = SERVICE_RUNNING;
     bool acceptsStop = true;              // false: the stop control is refused as not valid for it
     DWORD grantable = kServiceAllAccess;  // rights beyond these are refused with ERROR_ACCESS_DENIED
-    // How long the service takes to stop once it accepted the stop control (0: at once), and the
-    // wait hint it reports meanwhile; each look at a pending stop finds its checkpoint advanced.
+    // The service reports as the sample of "Writing a Control Handler Function" does: on the stop
+    // control, SERVICE_STOP_PENDING once, with checkpoint 1 and its wait hint; SERVICE_STOPPED only
+    // once its stop, stopMs later (0: at once), is done, after its action at the stop (atStop:
+    // saving a file, writing a value). Its state and checkpoint change only when it reports.
     DWORD stopMs = 0;
     DWORD waitHintMs = 0;
     uint64_t stopsAtMs = 0;
     DWORD checkPoint = 0;
+    std::function<void()> atStop;
+    // A service in SERVICE_START_PENDING reports SERVICE_RUNNING from this clock time on.
+    uint64_t runsAtMs = 0;
 
     std::vector<DWORD> openedWith;  // the rights of every successful open, in order
     std::vector<DWORD> controls;    // the controls it accepted, in order

@@ -7,6 +7,7 @@
 #include "filesystem.h"
 #include "machine.h"
 #include "win_api.h"
+#include "platform/platform.h"
 
 using sim::Fail;
 using sim::Machine;
@@ -29,13 +30,32 @@ void ApplySwapAt(const OpenFile& open) {
 
 namespace {
 
-// Whether the file may take the place of the one at the new name. A read-only file, a folder and
-// a file that any handle still has open are not replaced: replacing an open file needs POSIX
-// semantics ("FILE_RENAME_INFORMATION structure", FILE_RENAME_POSIX_SEMANTICS), which the
-// program does not ask for.
-bool MayReplace(const Node& old, bool replace) {
-    bool opened = std::any_of(old.opens.begin(), old.opens.end(), [](const std::weak_ptr<sim::OpenFile>& w) { return !w.expired(); });
-    return replace && !old.IsFolder() && !(old.attributes & FILE_ATTRIBUTE_READONLY) && !opened && !old.inUse;
+// Whether the file may take the place of the one at the new name. A read-only file and a folder
+// are never replaced. Without POSIX semantics neither is a file that any handle has open, whatever
+// it shares; with them, one whose every opener shares its deletion is ("FILE_RENAME_INFORMATION
+// structure": FILE_RENAME_REPLACE_IF_EXISTS, FILE_RENAME_POSIX_SEMANTICS).
+bool MayReplace(const Node& old, ULONG flags) {
+    bool posix = (flags & kFileRenamePosixSemantics) != 0;
+    if (!(flags & kFileRenameReplaceIfExists) || old.IsFolder() || (old.attributes & FILE_ATTRIBUTE_READONLY) || old.inUse) return false;
+    if (sim::HeldElsewhere(old) && !(posix && (old.heldShare & FILE_SHARE_DELETE))) return false;
+    return std::none_of(old.opens.begin(), old.opens.end(), [posix](const std::weak_ptr<sim::OpenFile>& weak) {
+        auto open = weak.lock();
+        return open && !(posix && (open->share & FILE_SHARE_DELETE));
+    });
+}
+
+// The flags of a rename of either class, which share one layout: the classic class's
+// ReplaceIfExists, or the Ex class's flags, where POSIX renames are offered.
+NTSTATUS RenameFlags(PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass, ULONG& flags) {
+    const auto* rename = static_cast<const FILE_RENAME_INFORMATION_EX*>(info);
+    bool ex = infoClass == FileRenameInformationEx;
+    if (ex && !Machine::Current().files().posixRenameOffered) return kStatusNotImplemented;
+    if ((!ex && infoClass != FileRenameInformation) || rename == nullptr || size < sizeof *rename ||
+        rename->FileNameLength > size - offsetof(FILE_RENAME_INFORMATION_EX, FileName)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    flags = ex ? rename->Flags : (static_cast<const FILE_RENAME_INFO*>(info)->ReplaceIfExists ? kFileRenameReplaceIfExists : 0);
+    return STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -57,19 +77,19 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD count, DWORD fla
     return static_cast<DWORD>(full.size());
 }
 
-// Only FileRenameInformation to a name in the folder that RootDirectory is open on is modelled:
-// the handle must carry the right to delete; the new name replaces a file only as MayReplace
-// allows; the handle then names the file at its new place.
+// Only the renames (FileRenameInformation, and FileRenameInformationEx with its replace and POSIX
+// flags) to a name in the folder that RootDirectory is open on are modelled: the handle must carry
+// the right to delete; the new name replaces a file only as MayReplace allows; the handle then
+// names the file at its new place.
 NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, ULONG size, FILE_INFORMATION_CLASS infoClass) {
     Machine& machine = Machine::Current();
     auto open = machine.FindHandle<sim::OpenFile>(file, sim::HandleKind::File);
-    const auto* rename = static_cast<const FILE_RENAME_INFO*>(info);
-    if (!open || infoClass != FileRenameInformation || rename == nullptr || size < sizeof(FILE_RENAME_INFO) ||
-        rename->FileNameLength > size - offsetof(FILE_RENAME_INFO, FileName)) {
-        return STATUS_INVALID_PARAMETER;
-    }
+    ULONG flags = 0;
+    if (NTSTATUS refused = RenameFlags(info, size, infoClass, flags)) return refused;
+    const auto* rename = static_cast<const FILE_RENAME_INFORMATION_EX*>(info);
     auto root = machine.FindHandle<sim::OpenFile>(rename->RootDirectory, sim::HandleKind::File);
     std::wstring name(rename->FileName, rename->FileNameLength / sizeof(WCHAR));
+    if (!open) return STATUS_INVALID_PARAMETER;
     if (!root || !root->node->IsFolder() || name.empty() || name.find_first_of(L"\\/") != std::wstring::npos) {
         return STATUS_INVALID_PARAMETER;
     }
@@ -86,7 +106,7 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, PVOID info, 
     machine.Log(L"NtSetInformationFile " + at + L"\\" + name);
     if (std::shared_ptr<Node> old = folder->Child(name)) {
         if (old == moving) return STATUS_SUCCESS;
-        if (!MayReplace(*old, rename->ReplaceIfExists != 0)) return STATUS_ACCESS_DENIED;
+        if (!MayReplace(*old, flags)) return STATUS_ACCESS_DENIED;
         files.Reserve(root->drive, old->Links() == 1 ? old->data.size() : 0, 0);
         files.RemoveChild(*folder, *old);
     }

@@ -201,6 +201,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     open->canWrite = write;
     open->access = access;
     open->share = share;
+    open->onReparsePoint = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
     sim::NoteOpen(*node, open);
     bool existed = found.node != nullptr;
     machine.lastError = existed && disposition == CREATE_ALWAYS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
@@ -213,7 +214,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     if (!open->canRead) return Fail(ERROR_ACCESS_DENIED, FALSE);
     const auto& data = open->node->data;
     size_t count = open->position >= data.size() ? 0 : std::min<size_t>(toRead, data.size() - open->position);
-    if (count) std::memcpy(buffer, data.data() + open->position, count);
+    // A file behind a filter (a reparse point that is no link) shows its content only to a handle
+    // that lets the filter work: opened with FILE_FLAG_OPEN_REPARSE_POINT, it is returned "whether
+    // or not the filter that controls the reparse point is operational" (CreateFileW), and here
+    // reads as its sparse stub, zeros of its size.
+    bool stub = open->onReparsePoint && (open->node->attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !open->node->IsLink();
+    if (count && stub) std::memset(buffer, 0, count);
+    if (count && !stub) std::memcpy(buffer, data.data() + open->position, count);
     open->position += count;
     if (read) *read = static_cast<DWORD>(count);
     return TRUE;

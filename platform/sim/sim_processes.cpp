@@ -5,11 +5,15 @@
 
 #include "machine.h"
 #include "processes.h"
+#include "token.h"
 #include "win_api.h"
 
 namespace sim {
 
 namespace {
+
+// What another account's process grants an administrator without SeDebugPrivilege.
+constexpr DWORD kForeignProcessAccess = PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE;
 
 // What a process handle refers to; the process counts its open handles.
 struct ProcessHandle {
@@ -102,6 +106,10 @@ HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
         return sim::Fail(ERROR_INVALID_PARAMETER, HANDLE(nullptr));
     }
     if (!process->canOpen) return sim::Fail(ERROR_ACCESS_DENIED, HANDLE(nullptr));
+    bool foreign = !process->user.empty() && process->user != machine.token().user;
+    if (foreign && (access & ~sim::kForeignProcessAccess) && !machine.token().Enabled(L"SeDebugPrivilege")) {
+        return sim::Fail(ERROR_ACCESS_DENIED, HANDLE(nullptr));
+    }
     return machine.AddHandle(HandleKind::Process, std::make_shared<sim::ProcessHandle>(process, access));
 }
 

@@ -22,10 +22,16 @@ struct ServiceRef {
     DWORD access;
 };
 
-// A pending stop ends at its time; meanwhile each status reports an advanced checkpoint and the
-// service's wait hint ("SERVICE_STATUS structure": dwCheckPoint, dwWaitHint).
+// The reports the service made by the machine's clock: a start that has ended, a stop that is
+// done (after its action). Nothing else changes its state or checkpoint ("SERVICE_STATUS
+// structure": only the service sets dwCheckPoint and dwWaitHint, through SetServiceStatus).
 void Advance(Service& service) {
-    if (service.state == SERVICE_STOP_PENDING && Machine::Current().clockMs >= service.stopsAtMs) service.state = SERVICE_STOPPED;
+    uint64_t now = Machine::Current().clockMs;
+    if (service.state == SERVICE_START_PENDING && now >= service.runsAtMs) service.state = SERVICE_RUNNING;
+    if (service.state != SERVICE_STOP_PENDING || now < service.stopsAtMs) return;
+    if (service.atStop) service.atStop();
+    service.state = SERVICE_STOPPED;
+    service.checkPoint = 0;
 }
 
 void Report(Service& service, LPSERVICE_STATUS status) {
@@ -33,8 +39,8 @@ void Report(Service& service, LPSERVICE_STATUS status) {
     *status = SERVICE_STATUS{};
     status->dwServiceType = kServiceWin32OwnProcess;
     status->dwCurrentState = service.state;
-    if (service.state == SERVICE_STOP_PENDING) {
-        status->dwCheckPoint = ++service.checkPoint;
+    if (service.state == SERVICE_STOP_PENDING || service.state == SERVICE_START_PENDING) {
+        status->dwCheckPoint = service.checkPoint;
         status->dwWaitHint = service.waitHintMs;
     }
     if (service.state == SERVICE_RUNNING && service.acceptsStop) status->dwControlsAccepted = kServiceAcceptStop;
@@ -97,8 +103,9 @@ SC_HANDLE OpenServiceW(SC_HANDLE manager, LPCWSTR name, DWORD access) {
     return reinterpret_cast<SC_HANDLE>(handle);
 }
 
-// Only the stop control is simulated: a running service that accepts it stops at once. A refused
-// control still reports the service's status, as Windows does.
+// Only the stop control is simulated: a running service that accepts it reports its stop pending
+// (and stopped at once when its stop takes no time). A refused control still reports the
+// service's status, as Windows does.
 BOOL ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
     Machine& machine = Machine::Current();
     auto ref = machine.FindHandle<sim::ServiceRef>(reinterpret_cast<HANDLE>(handle), HandleKind::Service);
@@ -108,12 +115,14 @@ BOOL ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status) {
     machine.Log(L"ControlService " + service.name + L" " + std::to_wstring(control));
     if (control != SERVICE_CONTROL_STOP) return sim::Fail(ERROR_INVALID_SERVICE_CONTROL, FALSE);
     if (!(ref->access & SERVICE_STOP)) return sim::Fail(ERROR_ACCESS_DENIED, FALSE);
+    sim::Advance(service);
     if (DWORD refusal = sim::StopRefusal(service)) {
         sim::Report(service, status);
         return sim::Fail(refusal, FALSE);
     }
     service.controls.push_back(control);
-    service.state = service.stopMs == 0 ? SERVICE_STOPPED : SERVICE_STOP_PENDING;
+    service.state = SERVICE_STOP_PENDING;
+    service.checkPoint = 1;
     service.stopsAtMs = machine.clockMs + service.stopMs;
     sim::Report(service, status);
     return TRUE;

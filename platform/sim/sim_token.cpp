@@ -19,6 +19,7 @@ struct KnownPrivilege {
 const KnownPrivilege kPrivileges[] = {
     {L"SeBackupPrivilege", 17},
     {L"SeRestorePrivilege", 18},
+    {L"SeDebugPrivilege", 20},
 };
 
 PrivilegeState* StateOf(Token& token, const std::wstring& name) {

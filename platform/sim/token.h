@@ -1,8 +1,9 @@
 // The simulated process token and its privileges.
 //
-// A fresh machine runs elevated: its token holds SeBackupPrivilege and SeRestorePrivilege, held
-// but not enabled. Tests take a privilege away (Hold(name, false)) to see what the platform does
-// for a token that does not hold it. The local system knows those two privileges by name.
+// A fresh machine runs elevated: its token holds SeBackupPrivilege, SeRestorePrivilege and
+// SeDebugPrivilege, held but not enabled. Tests take a privilege away (Hold(name, false)) to see
+// what the platform does for a token that does not hold it. The local system knows those three
+// privileges by name.
 #pragma once
 
 #include <map>

@@ -3,6 +3,23 @@
 namespace {
 
 const DWORD kVisible = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+const NTSTATUS kStatusAccessDenied = static_cast<NTSTATUS>(0xC0000022);
+
+// Renames the file open in `file` to `name` in the folder open in `folder`, replacing what is
+// there: through the classic class, or the Ex class with POSIX semantics.
+NTSTATUS RenameReplacing(HANDLE file, HANDLE folder, const std::wstring& name, bool posix) {
+    union {
+        FILE_RENAME_INFORMATION_EX info;
+        BYTE bytes[sizeof(FILE_RENAME_INFORMATION_EX) + MAX_PATH * sizeof(WCHAR)];
+    } rename = {};
+    static_assert(offsetof(FILE_RENAME_INFO, RootDirectory) == offsetof(FILE_RENAME_INFORMATION_EX, RootDirectory), "one layout");
+    rename.info.Flags = posix ? kFileRenamePosixSemantics | kFileRenameReplaceIfExists : TRUE;
+    rename.info.RootDirectory = folder;
+    rename.info.FileNameLength = static_cast<ULONG>(name.size() * sizeof(WCHAR));
+    std::copy(name.begin(), name.end(), rename.info.FileName);
+    IO_STATUS_BLOCK status = {};
+    return NtSetInformationFile(file, &status, &rename, sizeof rename, posix ? kFileRenameInformationEx : FileRenameInformation);
+}
 
 }  // namespace
 
@@ -144,4 +161,31 @@ TEST_F(ContractTest, AHiddenFileIsReplacedOnlyByAHiddenOneAndTheCopyKeepsTheWrit
     EXPECT_FALSE(replaced);
     EXPECT_EQ(error, DWORD(ERROR_ACCESS_DENIED));
     EXPECT_EQ(left, "d");
+}
+
+// A rename over a file that another handle holds open is refused whatever that handle shares;
+// with POSIX semantics it replaces a file whose openers share its deletion (Wine has no such
+// renames), and once the holder has let go the classic rename replaces it too.
+TEST_F(ContractTest, ARenameReplacesAFileHeldOpenOnlyWithPosixSemanticsOrOnceItIsLetGo) {
+    ASSERT_TRUE(WriteBytes(Path(L"a.txt"), "old"));
+    ASSERT_TRUE(WriteBytes(Path(L"a.txt.mvpart"), "new"));
+    KernelHandle folder(CreateFileW(Dir().c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    KernelHandle part(CreateFileW(Path(L"a.txt.mvpart").c_str(), DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    KernelHandle holder(CreateFileW(Path(L"a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(folder.Valid() && part.Valid() && holder.Valid()) << GetLastError();
+    EXPECT_EQ(RenameReplacing(part.Get(), folder.Get(), L"a.txt", false), kStatusAccessDenied);
+    NTSTATUS posix = RenameReplacing(part.Get(), folder.Get(), L"a.txt", true);
+    if (RunningUnderWine()) {
+        EXPECT_EQ(posix, kStatusNotImplemented);
+        holder.Reset();
+        EXPECT_EQ(RenameReplacing(part.Get(), folder.Get(), L"a.txt", false), 0);
+    } else {
+        EXPECT_EQ(posix, 0);
+    }
+    part.Reset();
+    holder.Reset();
+    EXPECT_EQ(ReadBytes(Path(L"a.txt")), "new");
+    EXPECT_EQ(GetFileAttributesW(Path(L"a.txt.mvpart").c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -5,6 +5,7 @@
 
 #ifndef _WIN32
 #include "platform/sim/processes.h"
+#include "platform/sim/services.h"
 #endif
 
 namespace {
@@ -16,6 +17,31 @@ DWORD SelfId() {
     return GetCurrentProcessId();
 #else
     return sim::Machine::Current().processes().Add(4242, L"contract_tests.exe").id;
+#endif
+}
+
+const wchar_t kSlowService[] = L"MovendoContractSlowStop";
+
+// A service that stops as the sample of "Writing a Control Handler Function" does, taking 3 s:
+// under Wine the rig's stand-in service, installed and started so; on the simulated machine, one
+// of that shape. Null when it cannot be had.
+SC_HANDLE StartSlowService(SC_HANDLE manager) {
+#ifdef _WIN32
+    SC_HANDLE service = OpenServiceW(manager, kSlowService, SERVICE_ALL_ACCESS);
+    if (service == nullptr) {
+        service = CreateServiceW(manager, kSlowService, kSlowService, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                 SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, L"C:\\rig\\standin_service.exe", nullptr, nullptr,
+                                 nullptr, nullptr, nullptr);
+    }
+    LPCWSTR arguments[] = {L"3000"};
+    if (service == nullptr || !StartServiceW(service, 1, arguments)) return service;
+    SERVICE_STATUS status = {};
+    for (int i = 0; i < 200 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_RUNNING; ++i) Sleep(100);
+    return service;
+#else
+    sim::Service& service = sim::Machine::Current().services().Add(kSlowService);
+    service.stopMs = 3000;
+    return OpenServiceW(manager, kSlowService, SERVICE_ALL_ACCESS);
 #endif
 }
 
@@ -83,4 +109,32 @@ TEST_F(ContractTest, ServiceManagerOpensForConnectAndMissingServiceIsReported) {
     EXPECT_TRUE(CloseServiceHandle(manager));
     EXPECT_FALSE(CloseServiceHandle(manager));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+}
+
+// The stop control is answered by one report of a pending stop, and the status stays as the
+// service reported it (checkpoint and wait hint included) until it reports again, stopped.
+TEST_F(ContractTest, AServiceStaysStopPendingAsItReportedUntilItReportsStopped) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE);
+    ASSERT_NE(manager, nullptr) << GetLastError();
+    SC_HANDLE service = StartSlowService(manager);
+    ASSERT_NE(service, nullptr) << GetLastError();
+    SERVICE_STATUS status = {};
+    DWORD controlled = GetTickCount();
+    ASSERT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
+    for (int look = 0; look < 2; ++look) {
+        EXPECT_EQ(status.dwCurrentState, DWORD(SERVICE_STOP_PENDING));
+        EXPECT_EQ(status.dwCheckPoint, 1u);
+        EXPECT_EQ(status.dwWaitHint, 0u);
+        Sleep(1000);
+        ASSERT_TRUE(QueryServiceStatus(service, &status));
+    }
+    while (status.dwCurrentState == SERVICE_STOP_PENDING && GetTickCount() - controlled < 10000) {
+        Sleep(100);
+        ASSERT_TRUE(QueryServiceStatus(service, &status));
+    }
+    EXPECT_EQ(status.dwCurrentState, DWORD(SERVICE_STOPPED));
+    EXPECT_GE(GetTickCount() - controlled, 2900u);
+    EXPECT_EQ(status.dwCheckPoint, 0u);
+    EXPECT_TRUE(CloseServiceHandle(service));
+    EXPECT_TRUE(CloseServiceHandle(manager));
 }

@@ -43,7 +43,7 @@ setup() {
     done
     command -v "$XVFB" >/dev/null || rig_die "missing Xvfb (run scripts/setup)"
     local exe
-    for exe in Movendo movhelper standin_window standin_wait standin_service; do
+    for exe in Movendo movhelper standin_window standin_wait standin_service standin_scanner; do
         [ -f "$MOVENDO_WIN64_DIR/$exe.exe" ] || rig_die "missing $MOVENDO_WIN64_DIR/$exe.exe (run scripts/build)"
     done
 
@@ -97,7 +97,7 @@ EOF
         fi
         rm -f "$RIG_C/rig/probe32.exe"
     fi
-    for exe in movhelper standin_window standin_wait standin_service; do
+    for exe in movhelper standin_window standin_wait standin_service standin_scanner; do
         cp "$MOVENDO_WIN64_DIR/$exe.exe" "$RIG_C/rig/"
     done
     cp "$exe_dir/Movendo.exe" "$RIG_C/rig/Movendo.exe"

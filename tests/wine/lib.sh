@@ -79,6 +79,13 @@ rig_spawn() {
     ) </dev/null >/dev/null 2>&1 &
 }
 
+# The service manager's own command, and a wait for a service's state.
+sc_run() { rig_wine "$RIG_RUN/sc.out" "$RIG_RUN/sc.err" sc "$@"; }
+
+wait_service() {  # wait_service NAME STATE SECONDS
+    helper waitsvc "$1" "$2" "$(($3 * 1000))" >/dev/null 2>&1
+}
+
 # The host path of a Windows path on C: or on a rig drive.
 host_path() {
     local path=$1 letter rest

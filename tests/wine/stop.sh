@@ -53,12 +53,6 @@ start_process() {  # start_process NAME [SUBFOLDER]
     helper waitprocs "$name" 1 20000 >/dev/null || fail "stand-in process $name did not start: $(cat "$SPAWN_LOG")"
 }
 
-sc_run() { rig_wine "$RIG_RUN/sc.out" "$RIG_RUN/sc.err" sc "$@"; }
-
-wait_service() {  # wait_service NAME STATE SECONDS
-    helper waitsvc "$1" "$2" "$(($3 * 1000))" >/dev/null 2>&1
-}
-
 start_service() {
     local name=$1
     if [ "$(helper svc "$name")" = missing ]; then

@@ -32,6 +32,7 @@
 //   close CLASS|- TITLE ...             asks every such top-level window to close (WM_CLOSE)
 //   svc NAME...                         each service's state, a line each: stopped, start_pending,
 //                                       stop_pending, running, ... or missing
+//   svcstart NAME ARG...                starts the service with these arguments (StartServiceW)
 //   waitsvc NAME STATE TIMEOUT_MS       exit 0 once the service is in STATE (a state as svc prints
 //                                       it), 1 at the timeout; prints the last state seen
 //   mutex NAME SDDL MS                  holds a mutex made with that descriptor for MS ms
@@ -742,6 +743,19 @@ int Svc(const Args& args) {
     return 0;
 }
 
+int SvcStart(const Args& args) {
+    if (args.size() < 2) return Usage();
+    ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    ServiceHandle service(manager.Valid() ? OpenServiceW(manager.Get(), args[0].c_str(), SERVICE_START) : nullptr);
+    std::vector<LPCWSTR> arguments;
+    for (size_t i = 1; i < args.size(); ++i) arguments.push_back(args[i].c_str());
+    if (!service.Valid() || !StartServiceW(service.Get(), static_cast<DWORD>(arguments.size()), arguments.data())) {
+        return Fail(L"start " + args[0], GetLastError());
+    }
+    Out(L"started");
+    return 0;
+}
+
 int WaitSvc(const Args& args) {
     if (args.size() != 3) return Usage();
     DWORD timeout = wcstoul(args[2].c_str(), nullptr, 10);
@@ -782,6 +796,7 @@ const Command kCommands[] = {
     {L"waitgone", WaitGone},
     {L"close", Close},
     {L"svc", Svc},
+    {L"svcstart", SvcStart},
     {L"waitsvc", WaitSvc},
 };
 
