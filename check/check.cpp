@@ -4,6 +4,7 @@
 
 #include "base/run_lock.h"
 #include "check/facts/account.h"
+#include "check/facts/progress.h"
 #include "check/findings/restore_losses.h"
 #include "check/plan/confirm.h"
 #include "check/render/check_render.h"
@@ -62,11 +63,30 @@ int ExitCodeOf(const CheckReport& report) {
     if (!report.primary.Found() && !report.second.Found()) return kCheckNoWorkspace;
     if (report.preview && !report.losses.empty()) return kCheckWouldLose;
     if (report.verify && !report.verifyReport.gaps.empty()) return kCheckIssues;
+    if (!report.places.problems.empty()) return kCheckIssues;
     bool clean = report.primary.Found() && report.second.Found() && report.differences.empty();
     for (const WorkspaceReport* workspace : {&report.primary, &report.second}) {
         clean = clean && workspace->problems.empty() && workspace->unsafe.empty();
     }
     return clean ? kCheckConsistent : kCheckIssues;
+}
+
+// /verify holds the newest workspace of each name against the machine, and names the one /set
+// would take instead when that is another.
+VerifyReport VerifyNewest(const CheckReport& report) {
+    WorkspaceReport newest[2];
+    const WorkspaceReport* held[2] = {&report.primary, &report.second};
+    for (size_t i = 0; i < 2; ++i) {
+        int at = report.places.newer[i];
+        if (at < 0) continue;
+        newest[i] = InspectWorkspaceAt(held[i]->which, report.places.all[static_cast<size_t>(at)].path);
+        held[i] = &newest[i];
+    }
+    VerifyReport verify = VerifyWorkspaces(*held[0], *held[1], report.accounts);
+    for (size_t i = 0; i < 2; ++i) {
+        if (held[i] == &newest[i]) verify.gaps.push_back({Say::NewestNotTaken, {newest[i].name, newest[i].path, i ? report.second.path : report.primary.path}});
+    }
+    return verify;
 }
 
 CheckResult RunConfirm(const std::wstring& plan, bool json) {
@@ -79,6 +99,37 @@ CheckResult RunConfirm(const std::wstring& plan, bool json) {
     ConfirmReport report = ConfirmPlan(reading.plan);
     result.exitCode = report.failures.empty() ? kCheckConsistent : kCheckIssues;
     result.output = json ? RenderConfirmJson(plan, report, result.exitCode) : RenderConfirmText(plan, report, result.exitCode);
+    return result;
+}
+
+// The judgement itself, once the check may run.
+CheckResult Judge(const CheckOptions& options) {
+    CheckResult result;
+    try {
+        if (options.confirm) return RunConfirm(options.plan, options.json);
+        CheckReport report;
+        report.accounts = ReadAccounts();
+        report.preview = options.preview;
+        report.primary = InspectWorkspace(Workspace::Primary);
+        report.second = InspectWorkspace(Workspace::Second);
+        report.places = JudgeWorkspacePlaces(FindEveryWorkspace(), report.primary, report.second);
+        if (report.primary.kind == EntryKind::Folder && report.second.kind == EntryKind::Folder) {
+            report.differences = CompareWorkspaces(report.primary, report.second);
+        }
+        report.verify = options.verify;
+        if (options.verify) report.verifyReport = VerifyNewest(report);
+        if (options.preview) {
+            report.previewReport = PreviewRestore(report.primary, report.second);
+            report.losses = FindRestoreLosses(report.primary, report.second, report.previewReport);
+            if (options.json) report.plan = BuildRestorePlan(report.previewReport);
+        }
+        result.exitCode = ExitCodeOf(report);
+        result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);
+    } catch (const std::exception& error) {
+        std::string what = error.what();
+        result.output = L"The check failed: " + std::wstring(what.begin(), what.end()) + L"\n";
+        result.exitCode = kCheckFailed;
+    }
     return result;
 }
 
@@ -101,29 +152,8 @@ CheckResult RunCheck(const CheckOptions& options) {
         result.exitCode = kCheckFailed;
         return result;
     }
-    try {
-        if (options.confirm) return RunConfirm(options.plan, options.json);
-        CheckReport report;
-        report.accounts = ReadAccounts();
-        report.preview = options.preview;
-        report.primary = InspectWorkspace(Workspace::Primary);
-        report.second = InspectWorkspace(Workspace::Second);
-        if (report.primary.kind == EntryKind::Folder && report.second.kind == EntryKind::Folder) {
-            report.differences = CompareWorkspaces(report.primary, report.second);
-        }
-        report.verify = options.verify;
-        if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second, report.accounts);
-        if (options.preview) {
-            report.previewReport = PreviewRestore(report.primary, report.second);
-            report.losses = FindRestoreLosses(report.primary, report.second, report.previewReport);
-            if (options.json) report.plan = BuildRestorePlan(report.previewReport);
-        }
-        result.exitCode = ExitCodeOf(report);
-        result.output = options.json ? RenderJson(report, result.exitCode) : RenderText(report, result.exitCode);
-    } catch (const std::exception& error) {
-        std::string what = error.what();
-        result.output = L"The check failed: " + std::wstring(what.begin(), what.end()) + L"\n";
-        result.exitCode = kCheckFailed;
-    }
+    StartProgress(!options.json);
+    result = Judge(options);
+    EndProgress();
     return result;
 }
