@@ -180,15 +180,53 @@ size_t Count(const std::wstring& text, const std::wstring& part) {
 
 }  // namespace
 
+// On a console the check shows its progress on one line, which it clears before the report; a
+// redirected output and a JSON document get none of it.
 TEST_F(InspectorTest, VerifyAfterACompleteBackupFindsNoGap) {
     ASSERT_NO_FATAL_FAILURE(Backup());
     auto before = State();
+    machine->outputIsConsole = true;
     CheckResult result = Check({L"/verify"});
     EXPECT_EQ(State(), before);
     EXPECT_EQ(result.exitCode, kCheckConsistent) << result.output;
     EXPECT_TRUE(Contains(result.output, L" files compared, 0 gaps\n")) << result.output;
     EXPECT_FALSE(Contains(result.output, L" 0 values")) << result.output;
     EXPECT_TRUE(Contains(result.output, L"equal to this machine (exit 0)"));
+    const std::wstring line = L"\rChecking: 1 compared";
+    EXPECT_EQ(machine->console, line + L"\r" + std::wstring(line.size() - 1, L' ') + L"\r");
+    EXPECT_FALSE(Contains(result.output, L"Checking"));
+    machine->console.clear();
+    Check({L"/verify", L"/json"});
+    machine->outputIsConsole = false;
+    Check({L"/verify"});
+    EXPECT_EQ(machine->console, L"") << "neither in JSON nor in a redirected output";
+}
+
+// Every workspace on every drive is named: a later drive's newer ones, which the program never
+// takes, and one on a drive whose paths do not resolve. /verify holds the newest against the machine.
+TEST_F(InspectorTest, EveryWorkspaceOnEveryDriveIsNamedWithTheNewer) {
+    ASSERT_NO_FATAL_FAILURE(Backup());
+    drives()[L'D'].present = false;  // locked or unplugged while the next backup ran
+    drives().Add(L'E', DRIVE_FIXED);
+    machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 77);
+    RunCommand(L"/get");
+    drives()[L'D'].present = true;
+    drives().Add(L'F', DRIVE_FIXED);
+    files().Subst(L'F', L"C:\\old");
+    files().MakeFolders(L"F:\\mvtemp");
+    CheckResult result = Check();
+    EXPECT_EQ(result.exitCode, kCheckIssues);
+    for (auto workspace : {L"mvtemp", L"mvtempbk"}) {
+        std::wstring later = L"E:\\" + std::wstring(workspace), first = L"D:\\" + std::wstring(workspace);
+        EXPECT_TRUE(Contains(result.output, L"  " + first + L": the one Movendo.exe /get and /set take\n  "));
+        EXPECT_TRUE(Contains(result.output, L"problem: " + later + L" is a workspace too, but Movendo.exe /get and /set take " + first +
+                                                L", on the first drive that holds one: " + later + L" is the newer"))
+            << Narrow(result.output);
+    }
+    EXPECT_TRUE(Contains(result.output, L"problem: F:\\mvtemp is not used: the paths of its drive do not resolve"));
+    CheckResult verify = Check({L"/verify"});
+    EXPECT_TRUE(Contains(verify.output, L"GAP: mvtemp: held against this machine is E:\\mvtemp, the newest; /set would take D:\\mvtemp"));
+    EXPECT_FALSE(Contains(verify.output, L"] LiveServerNo: differs")) << Narrow(verify.output);
 }
 
 // What a backup could not carry, and what changed or broke after it, is named for each workspace.
