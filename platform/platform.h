@@ -33,3 +33,14 @@ constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
 #else
 constexpr REGSAM kRegistryView = 0;
 #endif
+
+// True on a 64-bit Windows, where the 32-bit view of HKEY_LOCAL_MACHINE\SOFTWARE is WOW6432Node:
+// a 64-bit process runs on no other, a 32-bit one runs there under WOW64 ("IsWow64Process").
+inline bool WindowsIs64Bit() {
+#if defined(_WIN32) && !defined(_WIN64)
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#else
+    return true;  // the x86_64 build; the simulated machine is a 64-bit Windows
+#endif
+}

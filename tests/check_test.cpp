@@ -192,9 +192,7 @@ TEST_F(InspectorTest, VerifyAfterACompleteBackupFindsNoGap) {
     EXPECT_TRUE(Contains(result.output, L" files compared, 0 gaps\n")) << result.output;
     EXPECT_FALSE(Contains(result.output, L" 0 values")) << result.output;
     EXPECT_TRUE(Contains(result.output, L"equal to this machine (exit 0)"));
-    const std::wstring line = L"\rChecking: 1 compared";
-    EXPECT_EQ(machine->console, line + L"\r" + std::wstring(line.size() - 1, L' ') + L"\r");
-    EXPECT_FALSE(Contains(result.output, L"Checking"));
+    EXPECT_EQ(machine->console, L"\rChecking: 1 compared\r" + std::wstring(20, L' ') + L"\r");
     machine->console.clear();
     Check({L"/verify", L"/json"});
     machine->outputIsConsole = false;
@@ -208,24 +206,19 @@ TEST_F(InspectorTest, EveryWorkspaceOnEveryDriveIsNamedWithTheNewer) {
     ASSERT_NO_FATAL_FAILURE(Backup());
     drives()[L'D'].present = false;  // locked or unplugged while the next backup ran
     drives().Add(L'E', DRIVE_FIXED);
+    files().Subst(L'E', L"C:\\old");  // its root reads as C:\old: passed over by /get too
+    files().MakeFolders(L"E:\\mvtemp");
+    drives().Add(L'F', DRIVE_FIXED);
     machine->registry().SetDword(HKEY_LOCAL_MACHINE, kMainApp, L"LiveServerNo", 77);
     RunCommand(L"/get");
     drives()[L'D'].present = true;
-    drives().Add(L'F', DRIVE_FIXED);
-    files().Subst(L'F', L"C:\\old");
-    files().MakeFolders(L"F:\\mvtemp");
-    CheckResult result = Check();
-    EXPECT_EQ(result.exitCode, kCheckIssues);
-    for (auto workspace : {L"mvtemp", L"mvtempbk"}) {
-        std::wstring later = L"E:\\" + std::wstring(workspace), first = L"D:\\" + std::wstring(workspace);
-        EXPECT_TRUE(Contains(result.output, L"  " + first + L": the one Movendo.exe /get and /set take\n  "));
-        EXPECT_TRUE(Contains(result.output, L"problem: " + later + L" is a workspace too, but Movendo.exe /get and /set take " + first +
-                                                L", on the first drive that holds one: " + later + L" is the newer"))
-            << Narrow(result.output);
-    }
-    EXPECT_TRUE(Contains(result.output, L"problem: F:\\mvtemp is not used: the paths of its drive do not resolve"));
     CheckResult verify = Check({L"/verify"});
-    EXPECT_TRUE(Contains(verify.output, L"GAP: mvtemp: held against this machine is E:\\mvtemp, the newest; /set would take D:\\mvtemp"));
+    EXPECT_EQ(verify.exitCode, kCheckIssues);
+    EXPECT_TRUE(Contains(verify.output, L"  D:\\mvtemp: the one Movendo.exe /get and /set take\n  D:\\mvtempbk: the one Movendo.exe"));
+    EXPECT_TRUE(Contains(verify.output, L"problem: F:\\mvtempbk is a workspace too, but Movendo.exe /get and /set take D:\\mvtempbk, on "
+                                        L"the first drive that holds one: F:\\mvtempbk is the newer"));
+    EXPECT_TRUE(Contains(verify.output, L"problem: E:\\mvtemp is not used: the paths of its drive do not resolve"));
+    EXPECT_TRUE(Contains(verify.output, L"GAP: mvtemp: held against this machine is F:\\mvtemp, the newest; /set would take D:\\mvtemp"));
     EXPECT_FALSE(Contains(verify.output, L"] LiveServerNo: differs")) << Narrow(verify.output);
 }
 

@@ -54,20 +54,6 @@ TEST_F(WorkspaceTest, FindsExistingFolderOnLaterDrive) {
     EXPECT_STREQ(env.m_szLog, "Find:tempDirectory=\r\n");
 }
 
-// A SUBST letter reads as the drive it stands for: no folder held on it is where its path says, so
-// it is passed over, for finding and for creating alike.
-TEST_F(WorkspaceTest, ADriveWhoseRootReadsAsAnotherPathIsPassedOver) {
-    drives().Add(L'D', DRIVE_FIXED);
-    drives()[L'D'].writeProtected = true;
-    drives().Add(L'E', DRIVE_FIXED);
-    files().Subst(L'E', L"D:\\folder");
-    files().MakeFolders(L"E:\\mvtempbk");
-    drives().Add(L'F', DRIVE_FIXED);
-    EXPECT_FALSE(env.FindTempDirectory(Workspace::Second));
-    EXPECT_TRUE(env.CreateTempDirectory(Workspace::Primary));
-    EXPECT_EQ(env.m_strTempDirectory, L"F:\\mvtemp");
-}
-
 TEST_F(WorkspaceTest, FailedSearchKeepsSettingsFilePath) {
     drives().Add(L'D', DRIVE_FIXED);
     files().MakeFolders(L"D:\\mvtemp");

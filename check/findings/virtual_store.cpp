@@ -17,15 +17,6 @@ namespace {
 
 const wchar_t kSoftware[] = L"SOFTWARE\\";
 
-// On a 64-bit Windows the 32-bit view of HKEY_LOCAL_MACHINE\SOFTWARE, which the suite and the
-// program read, is WOW6432Node, and so is its place in the VirtualStore ("Registry Redirector";
-// HKEY_CURRENT_USER\Software\Classes\VirtualStore itself is shared by both views).
-bool WindowsIs64Bit() {
-    if (sizeof(void*) == 8) return true;  // a 64-bit process runs on a 64-bit Windows only
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
 // The suite's top keys below HKEY_LOCAL_MACHINE\SOFTWARE (SOFTWARE\Tamrix), from its tables.
 std::set<std::wstring> SuiteKeys() {
     std::set<std::wstring> keys;
@@ -65,6 +56,8 @@ const hive::Value* ValueOf(const hive::Key* key, const std::wstring& name) {
     return nullptr;
 }
 
+// The suite's 32-bit keys lie in the VirtualStore below WOW6432Node on a 64-bit Windows ("Registry
+// Redirector"; HKEY_CURRENT_USER\Software\Classes\VirtualStore itself is shared by both views).
 size_t CheckKey(const std::wstring& key, Findings& gaps) {
     std::wstring virtualKey = L"Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\" +
                               std::wstring(WindowsIs64Bit() ? L"WOW6432Node\\" : L"") + key.substr(9);

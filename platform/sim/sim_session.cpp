@@ -70,13 +70,6 @@ BOOL ProcessIdToSessionId(DWORD processId, DWORD* session) {
     return TRUE;
 }
 
-// The simulated machine is a 64-bit Windows, which runs the 32-bit program under WOW64.
-BOOL IsWow64Process(HANDLE process, PBOOL wow64) {
-    if (process != GetCurrentProcess() || wow64 == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    *wow64 = TRUE;
-    return TRUE;
-}
-
 BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer, LPDWORD bytes) {
     const sim::Token& token = Machine::Current().token();
     if (server != WTS_CURRENT_SERVER_HANDLE || buffer == nullptr || bytes == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);

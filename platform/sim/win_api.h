@@ -70,7 +70,6 @@ BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameCo
 DWORD WTSGetActiveConsoleSessionId();
 DWORD GetCurrentProcessId();
 BOOL ProcessIdToSessionId(DWORD processId, DWORD* session);
-BOOL IsWow64Process(HANDLE process, PBOOL wow64);
 BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer, LPDWORD bytes);
 void WTSFreeMemory(LPVOID memory);
 

@@ -21,7 +21,6 @@ typedef uint32_t ULONG;
 typedef int32_t INT;
 typedef uint32_t UINT;
 typedef int BOOL;
-typedef BOOL* PBOOL;
 typedef int32_t HRESULT;
 typedef uintptr_t ULONG_PTR;
 typedef int64_t LONGLONG;
