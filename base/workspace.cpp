@@ -1,8 +1,9 @@
 // Locating the workspace: the folder "mvtemp" or "mvtempbk" in the root of the first present drive,
-// other than C:, that is removable or fixed.
+// other than C:, that is removable or fixed and whose root can be held.
 #include "base/workspace.h"
 
 #include "base/environment.h"
+#include "base/held_folder.h"
 #include "base/path_buffer.h"
 #include "base/trust.h"
 #include "platform/handles.h"
@@ -23,12 +24,24 @@ void TraceWorkspace(CEnvironment& env, const char* prefix) {
 
 }  // namespace
 
-bool IsWorkspaceDrive(DWORD presentDrives, int index) {
-    if ((presentDrives & (DWORD(1) << index)) == 0 || index == L'C' - L'A') return false;
+// Every step in a workspace runs in folders held from its drive's root down, and each must be where
+// its path says. On a drive whose root's handle reads another path (a SUBST letter, a drive some
+// virtual-disk drivers make) or none, no held folder ever is: such a drive is passed over as one of
+// another type would be, rather than given a workspace that could hold no data file.
+DriveVerdict JudgeWorkspaceDrive(DWORD presentDrives, int index) {
+    if ((presentDrives & (DWORD(1) << index)) == 0 || index == L'C' - L'A') return DriveVerdict::Other;
     WCHAR root[] = {static_cast<WCHAR>(L'A' + index), L':', L'\\', 0};
     UINT type = GetDriveTypeW(root);
-    return type == DRIVE_REMOVABLE || type == DRIVE_FIXED;
+    if (type != DRIVE_REMOVABLE && type != DRIVE_FIXED) return DriveVerdict::Other;
+    HeldFolder held;
+    switch (HoldTopFolder(root, held)) {
+    case OpenResult::Opened: return DriveVerdict::Qualifies;
+    case OpenResult::Redirected: return DriveVerdict::Unresolved;
+    default: return DriveVerdict::Other;
+    }
 }
+
+bool IsWorkspaceDrive(DWORD presentDrives, int index) { return JudgeWorkspaceDrive(presentDrives, index) == DriveVerdict::Qualifies; }
 
 void FormatWorkspacePath(Workspace workspace, int driveIndex, PathBuffer& path) {
     WCHAR root[] = {static_cast<WCHAR>(L'A' + driveIndex), L':', L'\\', 0};

@@ -4,6 +4,7 @@
 
 #include "base/run_lock.h"
 #include "check/facts/account.h"
+#include "check/facts/progress.h"
 #include "check/findings/restore_losses.h"
 #include "check/plan/confirm.h"
 #include "check/render/check_render.h"
@@ -38,11 +39,30 @@ int ExitCodeOf(const CheckReport& report) {
     if (!report.primary.Found() && !report.second.Found()) return kCheckNoWorkspace;
     if (report.preview && !report.losses.empty()) return kCheckWouldLose;
     if (report.verify && !report.verifyReport.gaps.empty()) return kCheckIssues;
+    if (!report.places.problems.empty()) return kCheckIssues;
     bool clean = report.primary.Found() && report.second.Found() && report.differences.empty();
     for (const WorkspaceReport* workspace : {&report.primary, &report.second}) {
         clean = clean && workspace->problems.empty() && workspace->unsafe.empty();
     }
     return clean ? kCheckConsistent : kCheckIssues;
+}
+
+// /verify holds the newest workspace of each name against the machine, and names the one /set
+// would take instead when that is another.
+VerifyReport VerifyNewest(const CheckReport& report) {
+    WorkspaceReport newest[2];
+    const WorkspaceReport* held[2] = {&report.primary, &report.second};
+    for (size_t i = 0; i < 2; ++i) {
+        int at = report.places.newer[i];
+        if (at < 0) continue;
+        newest[i] = InspectWorkspaceAt(held[i]->which, report.places.all[static_cast<size_t>(at)].path);
+        held[i] = &newest[i];
+    }
+    VerifyReport verify = VerifyWorkspaces(*held[0], *held[1], report.accounts);
+    for (size_t i = 0; i < 2; ++i) {
+        if (held[i] == &newest[i]) verify.gaps.push_back({Say::NewestNotTaken, {newest[i].name, newest[i].path, i ? report.second.path : report.primary.path}});
+    }
+    return verify;
 }
 
 CheckResult RunConfirm(const std::wstring& plan, bool json) {
@@ -65,18 +85,9 @@ std::wstring WithVersion(const std::wstring& output) {
     return CheckVersionLine() + L"\n" + output;
 }
 
-CheckResult Inspect(const CheckOptions& options) {
+// The judgement itself, once the check may run.
+CheckResult Judge(const CheckOptions& options) {
     CheckResult result;
-    if (!RunsElevated()) {
-        result.output = RenderNotElevated();
-        result.exitCode = kCheckFailed;
-        return result;
-    }
-    if (RunLockHeld()) {
-        result.output = L"a Movendo.exe run is in progress; check again when it has ended\n";
-        result.exitCode = kCheckFailed;
-        return result;
-    }
     try {
         if (options.confirm) return RunConfirm(options.plan, options.json);
         CheckReport report;
@@ -84,11 +95,12 @@ CheckResult Inspect(const CheckOptions& options) {
         report.preview = options.preview;
         report.primary = InspectWorkspace(Workspace::Primary);
         report.second = InspectWorkspace(Workspace::Second);
+        report.places = JudgeWorkspacePlaces(FindEveryWorkspace(), report.primary, report.second);
         if (report.primary.kind == EntryKind::Folder && report.second.kind == EntryKind::Folder) {
             report.differences = CompareWorkspaces(report.primary, report.second);
         }
         report.verify = options.verify;
-        if (options.verify) report.verifyReport = VerifyWorkspaces(report.primary, report.second, report.accounts);
+        if (options.verify) report.verifyReport = VerifyNewest(report);
         if (options.preview) {
             report.previewReport = PreviewRestore(report.primary, report.second);
             report.losses = FindRestoreLosses(report.primary, report.second, report.previewReport);
@@ -104,12 +116,30 @@ CheckResult Inspect(const CheckOptions& options) {
     return result;
 }
 
+// The check once it may run: elevated, and no run of the program in progress.
+CheckResult Inspect(const CheckOptions& options) {
+    CheckResult result;
+    if (!RunsElevated()) {
+        result.output = RenderNotElevated();
+        result.exitCode = kCheckFailed;
+        return result;
+    }
+    if (RunLockHeld()) {
+        result.output = L"a Movendo.exe run is in progress; check again when it has ended\n";
+        result.exitCode = kCheckFailed;
+        return result;
+    }
+    StartProgress(!options.json);
+    result = Judge(options);
+    EndProgress();
+    return result;
+}
+
 }  // namespace
 
 CheckResult RunCheck(const CheckOptions& options) {
     CheckResult result;
     if (options.help || !options.unknown.empty()) {
-        // The usage begins with the version line.
         result.output = options.unknown.empty() ? CheckUsage() : L"Unknown argument: " + options.unknown + L"\n" + CheckUsage();
         result.exitCode = options.help && options.unknown.empty() ? kCheckConsistent : kCheckFailed;
         return result;

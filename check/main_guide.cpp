@@ -21,7 +21,11 @@ constexpr const wchar_t* kIntroduction[] = {
 constexpr const wchar_t* kWorkspaces[] = {
     L"Movendo.exe /get writes the backup twice, into the folders mvtempbk and then mvtemp, in the root of the first "
     L"drive other than C: that is fixed or removable (A: to Z:); a workspace that already exists on any drive is "
-    L"used first. Keep that drive connected, and never wipe it.",
+    L"used first. Keep that drive connected, and never wipe it. A drive whose paths do not read back as its own (a "
+    L"SUBST letter, some virtual disks) is passed over.",
+    L"Only one drive should hold mvtemp and mvtempbk: the program takes the first drive that holds each, even when "
+    L"another drive holds a newer one. MovendoCheck names every workspace on every drive and the newer one; keep the "
+    L"one to restore and move the other out of its drive's root.",
     L"Only administrators can read or change a workspace that Movendo.exe made.",
     L"Movendo.exe /set restores from mvtemp, then from mvtempbk, and deletes each workspace once everything it "
     L"carried has landed. A workspace that /set kept holds what did not land: MovendoCheck /confirm names it. Mend "

@@ -51,3 +51,14 @@ constexpr NTSTATUS kStatusNotImplemented = static_cast<NTSTATUS>(0xC0000002);   
 constexpr NTSTATUS kStatusInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003);  // STATUS_INVALID_INFO_CLASS
 constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);  // STATUS_INVALID_PARAMETER
 constexpr NTSTATUS kStatusNotSupported = static_cast<NTSTATUS>(0xC00000BB);      // STATUS_NOT_SUPPORTED
+
+// True on a 64-bit Windows, where the 32-bit view of HKEY_LOCAL_MACHINE\SOFTWARE is WOW6432Node:
+// a 64-bit process runs on no other, a 32-bit one runs there under WOW64 ("IsWow64Process").
+inline bool WindowsIs64Bit() {
+#if defined(_WIN32) && !defined(_WIN64)
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#else
+    return true;  // the x86_64 build; the simulated machine is a 64-bit Windows
+#endif
+}

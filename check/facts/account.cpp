@@ -1,6 +1,5 @@
 #include "check/facts/account.h"
 
-
 #include "platform/handles.h"
 
 namespace {
@@ -56,7 +55,9 @@ Accounts ReadAccounts() {
     Accounts accounts;
     KernelHandle token;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) accounts.runner = TokenUserName(token.Get());
-    DWORD session = WTSGetActiveConsoleSessionId();
-    if (session != 0xFFFFFFFFu) accounts.interactive = Qualified(SessionText(session, WTSDomainName), SessionText(session, WTSUserName));
+    accounts.sessionKnown = ProcessIdToSessionId(GetCurrentProcessId(), &accounts.session) != FALSE;
+    if (accounts.sessionKnown) {
+        accounts.interactive = Qualified(SessionText(accounts.session, WTSDomainName), SessionText(accounts.session, WTSUserName));
+    }
     return accounts;
 }

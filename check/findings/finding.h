@@ -14,6 +14,8 @@ enum class Say {
     WorkspacePlainFile, WorkspaceLink, WorkspaceUntrusted, WorkspaceWithoutPermissions, EntryIsLink, PartFile,
     SettingsMissing, SettingsUnusable, SectionRepeated, HiveMissing, HiveNotWhole, SetFolderMissing, PathTooLongToRestore,
     PartFileOnMachine,
+    // The workspaces on every drive.
+    WorkspaceNotTaken, WorkspaceOnUnresolvedDrive,
     // The two workspaces.
     RecordOnlyIn, RecordDiffers, FileOnlyIn, FileSizeDiffers,
     // /verify: the workspaces against this machine.
@@ -22,6 +24,8 @@ enum class Say {
     OtherStringType, TextNotByteForByte, HiveWithoutKey, HiveKeyUnreadable, HiveDamaged, HiveMissingForKey, HiveKeyDiffers,
     HiveKeyPartlyRead, SetUnreachable, CopyLink, CopyTooLong, CopyHardLink, CopyNameUnreachable, CopyFolderUnreadable, CopyDiffers, CopySourceUnreadable, CopyMissing,
     CopyUnreadable, CopySizeDiffers, StaleGone, StaleFiltered, StaleKindDiffers, MvdMngGone, MvdMngLink, OtherAccount,
+    NewestNotTaken, SuitePartFile, VirtualValueDiffers, VirtualValueOnlyThere, VirtualFileDiffers, VirtualFileOnlyThere,
+    VirtualUnreadable, VirtualEqual,
     // /preview: what /set would lose.
     LossUnsafe, LossHiveKeyMissing, LossHiveKeyUnreadable, LossSettings, LossSetUnreachable, LossFilesCannotLand,
     LossFolderNotAFolder, LossDestinationFolder, LossDestinationLink, LossDestinationSecondName, LossDestinationHeld,

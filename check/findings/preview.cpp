@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <map>
 
+#include "check/facts/progress.h"
 #include "check/findings/catalogue_check.h"
 #include "check/facts/live_registry.h"
 #include "check/findings/preview_files.h"
@@ -42,6 +43,7 @@ bool SameAsLive(const ReplayedWrite& write, const LiveValue& live) {
 }
 
 ValueChange CompareWithLive(const ReplayedWrite& write) {
+    TickProgress();
     ValueChange change;
     change.section = SectionOf(write.root, write.subKey.c_str());
     change.name = write.name;
@@ -54,10 +56,9 @@ ValueChange CompareWithLive(const ReplayedWrite& write) {
     switch (live.state) {
     case LiveState::MissingKey: change.outcome = ValueOutcome::MissingKey; break;
     case LiveState::Unreadable: change.outcome = ValueOutcome::Unreadable; break;
-    case LiveState::MissingValue:
-        change.outcome = ValueOutcome::MissingValue;
-        change.details.push_back(ValueDetail::NotFromThisMachine);
-        break;
+    // A value the machine lacks says nothing of where the record came from: a reinstall makes the
+    // suite's keys without most of their values, and restoring those is what /set is for.
+    case LiveState::MissingValue: change.outcome = ValueOutcome::MissingValue; break;
     case LiveState::Present:
         change.outcome = SameAsLive(write, live) ? ValueOutcome::Same : ValueOutcome::Different;
         if (write.isString) NameTypeChange(live, change);

@@ -13,7 +13,7 @@
 enum class ValueOutcome { Same, Different, MissingKey, MissingValue, Unreadable, NotRestored };
 
 // What else the technician must know of a write.
-enum class ValueDetail { RecordReadsAs, NotFromThisMachine, NowMultiString, NowExpandString };
+enum class ValueDetail { RecordReadsAs, NowMultiString, NowExpandString };
 
 struct ValueChange {
     std::wstring section;  // the settings-file section, naming root and key

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "check/facts/progress.h"
 #include "files/cleanup.h"
 #include "files/data_sets.h"
 #include "check/findings/catalogue_check.h"
@@ -33,6 +34,7 @@ namespace {
 // own verdict on that copy (JudgeFileCopy), or, where the destination folder does not exist yet,
 // by whether the walk would make it.
 FileChange PlanFile(const std::wstring& from, const std::wstring& to, FileBlock block) {
+    TickProgress();
     FileChange change;
     change.path = to;
     change.copy = from;

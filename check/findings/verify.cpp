@@ -6,8 +6,10 @@
 #include "base/file_read.h"
 #include "base/links.h"
 #include "check/facts/live_keys.h"
+#include "check/facts/progress.h"
 #include "check/facts/live_registry.h"
 #include "check/findings/key_compare.h"
+#include "check/findings/virtual_store.h"
 #include "files/data_sets.h"
 #include "files/mirror.h"
 #include "files/stale_entries.h"
@@ -144,6 +146,7 @@ private:
     }
 
     void Compare(HKEY root, LPCWSTR subKey, LPCWSTR name, const std::wstring& live) {
+        TickProgress();
         ++out_.values;
         ++compared;
         const ReplayedWrite* saved = Record(root, subKey, name);
@@ -229,6 +232,7 @@ Say MatchGap(FileMatch match) {
 }
 
 void CompareCopy(LPCWSTR from, LPCWSTR to, const WorkspaceReport& ws, VerifyReport& out) {
+    TickProgress();
     ++out.files;
     FileComparison comparison = CompareFileContents(from, to);
     if (comparison.match == FileMatch::Same) return;
@@ -312,8 +316,8 @@ void VerifyMvdMng(const WorkspaceReport& ws, VerifyReport& out) {
 }
 
 // The program reads HKEY_CURRENT_USER and the local application data of the account it runs as:
-// when the console's user is another account, the rows and the data set of those are that
-// account's, not the suite user's.
+// when the user of the session it runs in is another account, the rows and the data set of those
+// are that account's, not the suite user's.
 void VerifyAccount(const Accounts& accounts, VerifyReport& out) {
     if (accounts.interactive.empty() || accounts.runner.empty() || _wcsicmp(accounts.interactive.c_str(), accounts.runner.c_str()) == 0) return;
     std::wstring rows, sets;
@@ -323,7 +327,21 @@ void VerifyAccount(const Accounts& accounts, VerifyReport& out) {
     for (const DataSet& set : kDataSets) {
         if (set.csidl == CSIDL_LOCAL_APPDATA) sets += (sets.empty() ? L"" : L", ") + std::wstring(set.workspaceFolder);
     }
-    out.gaps.push_back({Say::OtherAccount, {accounts.runner, accounts.interactive, rows, sets}});
+    out.gaps.push_back({Say::OtherAccount, {accounts.runner, accounts.interactive, rows, sets, L"session " + std::to_wstring(accounts.session)}});
+}
+
+// A file of the suite that /get passes over by its name alone is named here, as /preview names it:
+// a name ending in ".mvpart" is a part file to the program, never carried and removed by /set.
+void VerifyPartFiles(VerifyReport& out) {
+    auto gap = [&](LPCWSTR path) { out.gaps.push_back({Say::SuitePartFile, {path}}); };
+    for (const DataSet& set : kDataSets) {
+        PathBuffer root;
+        if (LocateSystemRoot(set, root)) ForEachPartFile(root, gap);
+    }
+    PathBuffer system, part;
+    if (FormatPath(system, L"%ls%ls", kMvdMngIniFolder, kMvdMngIniName) && FormatPartPath(system, part) && KindOfEntry(std::wstring(part)) == EntryKind::File) {
+        gap(part);
+    }
 }
 
 }  // namespace
@@ -331,6 +349,8 @@ void VerifyAccount(const Accounts& accounts, VerifyReport& out) {
 VerifyReport VerifyWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second, const Accounts& accounts) {
     VerifyReport report;
     VerifyAccount(accounts, report);
+    VerifyPartFiles(report);
+    CheckVirtualStore(report.gaps, report.notes);
     LiveReads live;
     for (const WorkspaceReport* ws : {&primary, &second}) {
         if (!ws->IsFolder()) {

@@ -21,6 +21,7 @@ struct VerifyReport {
     Findings notes;     // what the technician should know
 };
 
-// The accounts: when the console's user is not the account the check (and so a /get run the
-// same way) reads, the rows and the data set of that account are named.
+// The accounts: when the user of the check's session is not the account the check (and so a /get
+// run the same way) reads, the rows and the data set of that account are named. The suite's part
+// files and its VirtualStore, which /get does not carry, are named too.
 VerifyReport VerifyWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second, const Accounts& accounts);

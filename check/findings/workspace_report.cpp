@@ -94,15 +94,15 @@ void NoteTrust(WorkspaceReport& report) {
 
 }  // namespace
 
-// The workspace is located by the program's own rule, which also names its settings file.
-WorkspaceReport InspectWorkspace(Workspace which) {
+namespace {
+
+WorkspaceReport Inspect(Workspace which, const std::wstring& path, const std::wstring& settingsFile) {
     WorkspaceReport report;
     report.which = which;
     report.name = NameOf(which);
-    CEnvironment env;
-    if (!env.FindTempDirectory(which)) return report;
-    report.path = env.m_strTempDirectory;
-    report.settingsFile = env.m_strIniFile;
+    if (path.empty()) return report;
+    report.path = path;
+    report.settingsFile = settingsFile;
     report.kind = JudgeEntry(report.path);
     switch (report.kind) {
     case EntryKind::Missing: report.path.clear(); break;
@@ -115,6 +115,17 @@ WorkspaceReport InspectWorkspace(Workspace which) {
     }
     return report;
 }
+
+}  // namespace
+
+// The workspace is located by the program's own rule, which also names its settings file.
+WorkspaceReport InspectWorkspace(Workspace which) {
+    CEnvironment env;
+    if (!env.FindTempDirectory(which)) return Inspect(which, std::wstring(), std::wstring());
+    return Inspect(which, env.m_strTempDirectory, env.m_strIniFile);
+}
+
+WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path) { return Inspect(which, path, path + L"\\Movendo.ini"); }
 
 namespace {
 

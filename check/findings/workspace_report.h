@@ -38,6 +38,8 @@ struct WorkspaceReport {
 
 // Finds the workspace by the same drive rule as the program and inspects it.
 WorkspaceReport InspectWorkspace(Workspace which);
+// Inspects the workspace at that path (another drive's, which the program does not take).
+WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path);
 
 // What differs between the two workspaces: records, hive files, data files and their sizes.
 Findings CompareWorkspaces(const WorkspaceReport& primary, const WorkspaceReport& second);

@@ -4,6 +4,7 @@
 #include "base/workspace.h"
 #include "check/facts/live_keys.h"
 #include "check/facts/live_registry.h"
+#include "check/facts/progress.h"
 #include "check/facts/restore_replay.h"
 #include "check/facts/tree_scan.h"
 #include "check/findings/preview_files.h"
@@ -85,6 +86,7 @@ public:
 
 private:
     void Check(ConfirmItem item, const std::wstring& what, bool landed, ConfirmWhy why, std::vector<std::wstring> names = {}) {
+        TickProgress();
         ++report_.planned;
         if (landed) {
             ++report_.restored;

@@ -118,15 +118,45 @@ void RenderVerifyText(const VerifyReport& verify, std::wstring& out) {
     Lines(L"  note: ", verify.notes, out);
 }
 
+std::wstring SessionName(const Accounts& accounts) {
+    return accounts.sessionKnown ? L"session " + Num(accounts.session) : std::wstring(L"its session");
+}
+
 std::wstring AccountLine(const Accounts& accounts) {
     return L"Account: HKEY_CURRENT_USER and the local application data of " + (accounts.runner.empty() ? L"(unknown)" : accounts.runner) +
-           L" (the console's user: " + (accounts.interactive.empty() ? L"none" : accounts.interactive) + L")\n";
+           L" (this check runs in " + SessionName(accounts) + L", whose user is " + (accounts.interactive.empty() ? L"none" : accounts.interactive) +
+           L")\n";
 }
+
+// Every workspace on every drive, and which of them the program takes.
+void RenderPlacesText(const WorkspacePlaces& places, std::wstring& out) {
+    if (places.all.empty()) return;
+    out += L"Workspaces on the drives:\n";
+    for (size_t i = 0; i < places.all.size(); ++i) {
+        const DriveWorkspace& place = places.all[i];
+        out += L"  " + place.path + L": " +
+               (places.taken[i]       ? L"the one Movendo.exe /get and /set take"
+                : place.resolves ? L"not taken (another drive's comes first)"
+                                      : L"not used (its drive's paths do not resolve)") +
+               L"\n";
+    }
+    Lines(L"  problem: ", places.problems, out);
+}
+
 
 Json Obj(std::initializer_list<std::pair<const wchar_t*, Json>> members) {
     Json json = Json::Object();
     for (const auto& member : members) json.Set(member.first, member.second);
     return json;
+}
+
+Json PlacesJson(const WorkspacePlaces& places) {
+    Json all = Json::Array();
+    for (size_t i = 0; i < places.all.size(); ++i) {
+        const DriveWorkspace& place = places.all[i];
+        all.Push(Obj({{L"path", place.path}, {L"taken", places.taken[i]}, {L"resolves", place.resolves}}));
+    }
+    return Obj({{L"all", all}, {L"problems", Json::Strings(Sentences(places.problems))}});
 }
 
 Json WorkspaceJson(const WorkspaceReport& ws) {
@@ -178,7 +208,7 @@ Json PreviewJson(const PreviewReport& preview) {
 std::wstring Ascii(const std::string& text) { return std::wstring(text.begin(), text.end()) + L"\n"; }
 
 std::wstring SummaryLine(const CheckReport& report, int exitCode) {
-    size_t problems = report.primary.problems.size() + report.second.problems.size();
+    size_t problems = report.primary.problems.size() + report.second.problems.size() + report.places.problems.size();
     size_t unsafe = report.primary.unsafe.size() + report.second.unsafe.size();
     std::wstring gaps = report.verify ? L", " + Num(report.verifyReport.gaps.size()) + L" gaps against this machine" : std::wstring();
     switch (exitCode) {
@@ -206,6 +236,7 @@ std::wstring ConfirmSummary(const ConfirmReport& report, int exitCode) {
 
 std::wstring RenderText(const CheckReport& report, int exitCode) {
     std::wstring out = AccountLine(report.accounts);
+    RenderPlacesText(report.places, out);
     RenderWorkspaceText(report.primary, out);
     RenderWorkspaceText(report.second, out);
     if (report.primary.kind == EntryKind::Folder && report.second.kind == EntryKind::Folder) {
@@ -222,7 +253,9 @@ std::wstring RenderText(const CheckReport& report, int exitCode) {
 
 std::wstring RenderJson(const CheckReport& report, int exitCode) {
     Json json = Obj({{L"exitCode", exitCode},
-                     {L"account", Obj({{L"runner", report.accounts.runner}, {L"interactive", report.accounts.interactive}})},
+                     {L"account", Obj({{L"runner", report.accounts.runner}, {L"interactive", report.accounts.interactive},
+                                       {L"session", SessionName(report.accounts)}})},
+                     {L"drives", PlacesJson(report.places)},
                      {L"workspaces", Obj({{L"mvtemp", WorkspaceJson(report.primary)}, {L"mvtempbk", WorkspaceJson(report.second)}})},
                      {L"differences", Json::Strings(Sentences(report.differences))}});
     if (report.verify) {

@@ -8,6 +8,7 @@
 #include "check/facts/account.h"
 #include "check/findings/preview.h"
 #include "check/findings/verify.h"
+#include "check/findings/workspace_places.h"
 #include "check/findings/workspace_report.h"
 #include "check/plan/confirm.h"
 #include "check/plan/restore_plan.h"
@@ -16,6 +17,7 @@ struct CheckReport {
     Accounts accounts;
     WorkspaceReport primary;
     WorkspaceReport second;
+    WorkspacePlaces places;  // every workspace on every drive
     Findings differences;
     bool preview = false;
     PreviewReport previewReport;

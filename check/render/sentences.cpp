@@ -7,6 +7,9 @@
 namespace {
 
 const wchar_t kBringsBack[] = L"/set would bring back what this machine no longer has";
+// What the suite reads from the user's VirtualStore, and what to do about it.
+const wchar_t kVirtualAdvice[] = L"the suite reads it there when it runs without elevation, and /get does not carry it: once it is "
+                                 L"certain that this is the one in use, copy it over the machine's as an administrator before /get";
 
 // Each kind of finding with its sentence: {N} is the finding's N-th name, {d} the text of its detail.
 struct SentenceRow {
@@ -29,6 +32,11 @@ const SentenceRow kSentences[] = {
     {Say::HiveNotWhole, L"hive file {0} is not whole: {d}"},
     {Say::SetFolderMissing, L"folder {0} missing"},
     {Say::PathTooLongToRestore, L"{0} has a path too long to restore"},
+    {Say::WorkspaceNotTaken, L"{0} is a workspace too, but Movendo.exe /get and /set take {1}, on the first drive that holds one: {d}; "
+                             L"keep the one to restore and move the other out of its drive's root before /set"},
+    {Say::WorkspaceOnUnresolvedDrive, L"{0} is not used: the paths of its drive do not resolve (its root reads as another path, as a "
+                                      L"SUBST letter's does), so Movendo.exe passes the drive over; to restore from it, copy it to the "
+                                      L"root of a drive of its own"},
     {Say::RecordOnlyIn, L"record {0} only in {1}"},
     {Say::RecordDiffers, L"record {0} differs: \"{1}\" in mvtemp, \"{2}\" in mvtempbk"},
     {Say::FileOnlyIn, L"file {0} only in {1}"},
@@ -75,9 +83,20 @@ const SentenceRow kSentences[] = {
     {Say::StaleKindDiffers, L"{0}: {1}: a file where this machine has a folder, or a folder where it has a file: {b}"},
     {Say::MvdMngGone, L"{0}: {1}: this machine has no {2}: {b}"},
     {Say::MvdMngLink, L"{0}: {1}: a link, which a backup does not copy"},
-    {Say::OtherAccount, L"this check runs as {0}, but the console's user is {1}: Movendo.exe /get run the same way saves the "
-                        L"HKEY_CURRENT_USER and local application data of {0}, so rows {2} and the data set {3} are not the suite "
-                        L"user's: run Movendo.exe /get as {1}"},
+    {Say::OtherAccount, L"this check runs as {0}, but the user of its session ({4}) is {1}: Movendo.exe /get run the same way saves "
+                        L"the HKEY_CURRENT_USER and local application data of {0}, so rows {2} and the data set {3} are not the suite "
+                        L"user's. To save {1}'s: sign in as {1}; if that account is a standard user, make it an administrator for the "
+                        L"time of the backup; run Movendo.exe /get; then remove that right again"},
+    {Say::NewestNotTaken, L"{0}: held against this machine is {1}, the newest; /set would take {2}: move {2} out of its drive's root "
+                          L"before /set"},
+    {Say::SuitePartFile, L"{0}: a name ending in .mvpart, which /get never carries and /set removes: if the suite uses this file, "
+                         L"rename it and run Movendo.exe /get again"},
+    {Say::VirtualValueDiffers, L"{0}\\{1}: differs in the VirtualStore ({2}\\{1} is {d}): {v}"},
+    {Say::VirtualValueOnlyThere, L"{0}\\{1}: only in the VirtualStore ({2}\\{1} is {d}), this machine's key has no such value: {v}"},
+    {Say::VirtualFileDiffers, L"{0}: its copy in the VirtualStore, {1}, differs from it: {v}"},
+    {Say::VirtualFileOnlyThere, L"{0}: only in the VirtualStore ({1}), this machine has no such file: {v}"},
+    {Say::VirtualUnreadable, L"{0}: the VirtualStore's {1} cannot be read, so it was not compared"},
+    {Say::VirtualEqual, L"the VirtualStore {0} holds {1} of the suite's values or files, each equal to the machine's"},
     {Say::LossUnsafe, L"{0}: {d}: /set does not carry it: replace it by a real folder or file and run Movendo.exe /get again first"},
     {Say::LossHiveKeyMissing, L"{0}: hive file {1}: its key HKEY_LOCAL_MACHINE\\{2} does not exist, so /set does not restore it: "
                               L"install the suite first"},
@@ -197,6 +216,12 @@ std::wstring DetailText(const Finding& finding) {
     case Say::HiveDamaged: return HiveDetailText(finding.detail, finding.names[finding.names.size() - 2], finding.names.back());
     case Say::OtherStringType: return TypeName(static_cast<uint32_t>(finding.detail)) ? TypeName(static_cast<uint32_t>(finding.detail)) : L"a type other than REG_SZ";
     case Say::HiveKeyDiffers: return KeyChangeText(finding, false);
+    case Say::VirtualValueOnlyThere: return DataText(finding.data[0].first, finding.data[0].second);
+    case Say::VirtualValueDiffers:
+        return DataText(finding.data[0].first, finding.data[0].second) + L", the machine's " + DataText(finding.data[1].first, finding.data[1].second);
+    case Say::WorkspaceNotTaken:
+        return finding.detail == 0 ? L"both were last written at the same time"
+                                   : finding.names[finding.detail == 1 ? 0 : 1] + L" is the newer (by its settings file and hive files)";
     case Say::LossUnsafe: {
         Finding inner{static_cast<Say>(finding.detail), std::vector<std::wstring>(finding.names.begin() + 1, finding.names.end())};
         return Sentence(inner);
@@ -220,6 +245,8 @@ std::wstring Sentence(const Finding& finding) {
             out += DetailText(finding);
         } else if (field == L"b") {
             out += kBringsBack;
+        } else if (field == L"v") {
+            out += kVirtualAdvice;
         } else if (field == L"f") {  // the count of files the second name gives
             if (finding.names.size() > 1) out += Counted(finding.names[1], L"file", L"files");
         } else {
@@ -344,7 +371,6 @@ std::wstring SnapshotLine(const SnapshotChange& snapshot) {
 std::wstring ValueDetailText(ValueDetail detail, const ValueChange& change) {
     switch (detail) {
     case ValueDetail::RecordReadsAs: return L"the record reads \"" + change.recordText + L"\", written as " + change.saved;
-    case ValueDetail::NotFromThisMachine: return L"this machine has no such value: not from this machine's last /get";
     case ValueDetail::NowMultiString: return L"REG_MULTI_SZ now: /set writes REG_SZ, its first string only";
     case ValueDetail::NowExpandString: return L"REG_EXPAND_SZ now: /set writes REG_SZ";
     }

@@ -15,7 +15,8 @@ inline constexpr const wchar_t* kCheckPurpose =
     L"MovendoCheck checks the workspaces mvtemp and mvtempbk that Movendo.exe /get leaves, without changing anything.";
 
 inline constexpr UsageEntry kCheckCommands[] = {
-    {L"MovendoCheck", L"both workspaces: where each is, who can change it, what it holds, and what differs between them"},
+    {L"MovendoCheck", L"every workspace on every drive, and which of them Movendo.exe takes; both workspaces it takes: where "
+                      L"each is, who can change it, what it holds, and what differs between them"},
     {L"/verify", L"also holds them against this machine (run it before drive C: is wiped): every value, file and key the "
                  L"backup carries must equal what the machine has now"},
     {L"/preview", L"also shows what Movendo.exe /set would change on this machine, and what it would delete without "
@@ -36,9 +37,10 @@ inline constexpr ExitCodeText kCheckExitCodes[] = {
     {0, L"both workspaces found, consistent and without unsafe entries (with /verify: and equal to this machine; with "
         L"/confirm: every planned item landed)",
      L"go on with the next step of the sequence"},
-    {1, L"found, with differences, missing parts or unsafe entries (with /verify: or gaps against this machine; with "
-        L"/confirm: an item did not land, each one named)",
-     L"read each named item. After /verify: mend its cause, run Movendo.exe /get again and verify again. After "
+    {1, L"found, with differences, missing parts, unsafe entries or a workspace the program does not take (with /verify: "
+        L"or gaps against this machine; with /confirm: an item did not land, each one named)",
+     L"read each named item. Where a second drive holds a workspace too, keep the one to restore and move the other "
+     L"out of its drive's root. After /verify: mend its cause, run Movendo.exe /get again and verify again. After "
      L"/preview: restore only when what is named may change. After /confirm: mend the cause, run Movendo.exe /set "
      L"again and confirm again"},
     {2, L"no workspace found",

@@ -84,6 +84,8 @@ FileSystem::FileSystem(DriveTable& driveTable) : drives(&driveTable) {
 
 std::shared_ptr<Node> FileSystem::Root(wchar_t drive) { return roots[(drive & ~0x20) - L'A']; }
 
+void FileSystem::Subst(wchar_t letter, const std::wstring& folder) { roots[(letter & ~0x20) - L'A'] = MakeFolders(folder); }
+
 DWORD FileSystem::WriteError(wchar_t drive) const {
     const Drive& info = (*drives)[drive];
     if (!info.present) return ERROR_PATH_NOT_FOUND;

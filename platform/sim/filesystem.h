@@ -91,6 +91,9 @@ struct FileSystem {
     // Makes an existing file or folder a reparse point that names no other entry (a deduplicated
     // or cloud-placeholder file, say): it keeps its content and is listed with its tag.
     std::shared_ptr<Node> MakeReparsePoint(const std::wstring& path, DWORD reparseTag);
+    // A drive letter whose root is a folder of another drive (SUBST E: D:\\folder): every handle
+    // opened through it reads that drive's path ("Final Path Name"; the letter is no volume).
+    void Subst(wchar_t letter, const std::wstring& folder);
     bool Exists(const std::wstring& path) const;  // the last component not followed
     bool IsFolder(const std::wstring& path) const;
     std::string ReadFile(const std::wstring& path) const;  // empty when missing

@@ -129,6 +129,10 @@ public:
     // Control interface: a mutex of that name that another process made, with that owner's SID,
     // and owns (or owned, when it ended without letting it go).
     void HoldMutexElsewhere(const std::wstring& name, const std::wstring& ownerSid, bool abandoned = false);
+    // The process's standard output (sim_console.cpp): a console, or the file or pipe it was
+    // redirected to; and everything written to the console, as it arrived.
+    bool outputIsConsole = false;
+    std::wstring console;
     // Milliseconds since start; advanced by waits so that time-bounded loops can be tested.
     uint64_t clockMs = 0;
 

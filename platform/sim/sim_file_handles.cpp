@@ -16,7 +16,7 @@ using sim::Node;
 namespace sim {
 
 std::wstring OpenedPath(const OpenFile& open) {
-    if (!open.via) return open.node->parent == nullptr ? Machine::Current().files().PathOf(*open.node) : std::wstring();
+    if (!open.via) return Machine::Current().files().PathOf(*open.node);  // a root, as its volume names it
     std::wstring folder = Machine::Current().files().PathOf(*open.via);
     return folder.empty() ? folder : folder + L"\\" + open.node->name;
 }

@@ -8,6 +8,8 @@
 //   (the text is allocated by the call and freed with WTSFreeMemory; its size in bytes; a session
 //   without a user gives an empty name)
 // WTSGetActiveConsoleSessionId: 0xFFFFFFFF while no session is attached to the console.
+// ProcessIdToSessionId: https://learn.microsoft.com/windows/win32/api/processthreadsapi/nf-processthreadsapi-processidtosessionid
+//   (the session a process runs in, which is the console's only when its user sits at the console)
 #include <cstring>
 
 #include "machine.h"
@@ -25,7 +27,8 @@ BOOL TokenElevationInformation(const Token& token, LPVOID info, DWORD size, PDWO
 
 namespace {
 
-constexpr DWORD kConsoleSession = 1;
+// The simulated program's own process identifier.
+constexpr DWORD kOwnProcessId = 4711;
 
 bool Fits(const std::wstring& text, LPWSTR buffer, DWORD count) { return buffer != nullptr && count > text.size(); }
 
@@ -57,13 +60,22 @@ BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameCo
     return TRUE;
 }
 
-DWORD WTSGetActiveConsoleSessionId() { return sim::kConsoleSession; }
+DWORD WTSGetActiveConsoleSessionId() { return Machine::Current().token().consoleSession; }
+
+DWORD GetCurrentProcessId() { return sim::kOwnProcessId; }
+
+BOOL ProcessIdToSessionId(DWORD processId, DWORD* session) {
+    if (session == nullptr || processId != sim::kOwnProcessId) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    *session = Machine::Current().token().processSession;
+    return TRUE;
+}
 
 BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer, LPDWORD bytes) {
     const sim::Token& token = Machine::Current().token();
     if (server != WTS_CURRENT_SERVER_HANDLE || buffer == nullptr || bytes == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (session != sim::kConsoleSession || (infoClass != WTSUserName && infoClass != WTSDomainName)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    const std::wstring& text = infoClass == WTSUserName ? token.sessionUser : token.sessionDomain;
+    auto user = token.sessions.find(session);
+    if (user == token.sessions.end() || (infoClass != WTSUserName && infoClass != WTSDomainName)) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    const std::wstring& text = infoClass == WTSUserName ? user->second.name : user->second.domain;
     auto* copy = new WCHAR[text.size() + 1];
     std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(WCHAR));
     *buffer = copy;

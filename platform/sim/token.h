@@ -34,8 +34,13 @@ struct Token {
     std::wstring userName = L"user", userDomain = L"PC";  // its account name
     // An administrator's token is elevated unless a test plays a console that is not.
     bool elevated = true;
-    // The user of the interactive console session (sim_session.cpp); empty: no one is logged on.
-    std::wstring sessionUser = L"user", sessionDomain = L"PC";
+    // The sessions by number with their users (sim_session.cpp; an empty name: no one is logged on
+    // there), the one attached to the console and the one this process runs in.
+    struct SessionUser {
+        std::wstring name, domain;
+    };
+    std::map<DWORD, SessionUser> sessions = {{1, {L"user", L"PC"}}};
+    DWORD consoleSession = 1, processSession = 1;
 };
 
 // TokenElevation of GetTokenInformation (sim_session.cpp).

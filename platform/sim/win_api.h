@@ -68,8 +68,16 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID
 BOOL LookupAccountSidW(LPCWSTR systemName, PSID sid, LPWSTR name, LPDWORD nameCount, LPWSTR domain, LPDWORD domainCount,
                        PSID_NAME_USE use);
 DWORD WTSGetActiveConsoleSessionId();
+DWORD GetCurrentProcessId();
+BOOL ProcessIdToSessionId(DWORD processId, DWORD* session);
 BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS infoClass, LPWSTR* buffer, LPDWORD bytes);
 void WTSFreeMemory(LPVOID memory);
+
+// The standard output and the console (sim_console.cpp).
+HANDLE GetStdHandle(DWORD which);
+DWORD GetFileType(HANDLE file);
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+BOOL WriteConsoleW(HANDLE console, const void* text, DWORD count, LPDWORD written, LPVOID reserved);
 
 // Known folders (sim_known_folders.cpp).
 HRESULT SHGetFolderPathW(HWND owner, int csidl, HANDLE token, DWORD flags, LPWSTR path);

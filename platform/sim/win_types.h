@@ -314,6 +314,10 @@ typedef SID_NAME_USE* PSID_NAME_USE;
 
 // Sessions.
 #define WTS_CURRENT_SERVER_HANDLE ((HANDLE) nullptr)
+
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
 enum WTS_INFO_CLASS { WTSUserName = 5, WTSDomainName = 7 };
 struct SID_AND_ATTRIBUTES { PSID Sid; DWORD Attributes; };
 struct TOKEN_USER { SID_AND_ATTRIBUTES User; };

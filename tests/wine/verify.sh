@@ -159,6 +159,61 @@ PY
         "('UTF-16LE', True, True, 0)" "read whole, in its encoding, every record found"
 }
 
+# Two drives holding workspaces of two generations: the first drive's older ones are what the
+# program takes, the later drive's newer ones are named with the newer, and /verify holds those.
+case_two_generations() {
+    installed_and_saved
+    local older="$RIG_ROOT/drives/older" rc=0
+    mkdir -p "$older" && cp -a "$DRIVE_D/mvtemp" "$DRIVE_D/mvtempbk" "$older/"
+    helper regset32 "$SUITE_KEY\\Mirovane\\MainApp" LiveServerNo dword 4343 >/dev/null || rig_die "regset32 failed"
+    movendo /get
+    # The newer ones to E: (made while D: was away), the older ones back on D:.
+    mv "$DRIVE_D/mvtemp" "$DRIVE_D/mvtempbk" "$RIG_ROOT/drives/e/" && mv "$older"/* "$DRIVE_D/" && rmdir "$older"
+    check /verify || rc=$?
+    expect_eq "$rc $(grep -c 'GAP: ' "$RIG_RUN/check.out")" "1 2" "/verify exits 1, the newest equal to the machine"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'problem: E:\\mvtempbk is a workspace too, but Movendo.exe /get and /set take D:\\mvtempbk, .*: E:\\mvtempbk is the newer' \
+        "E:\\mvtempbk is named, newer than D:\\mvtempbk, which the program takes"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'GAP: mvtemp: held against this machine is E:\\mvtemp, the newest; /set would take D:\\mvtemp' "the one /set takes is named"
+}
+
+# Wine reads a drive letter linked to another letter's folder as that letter: a drive whose paths
+# do not resolve. /get passes it over; a workspace on it is named and not used.
+case_drive_that_does_not_resolve() {
+    suite_prepare
+    rig_layout d:cdrom e:hd f:hd
+    ln -sfn "$RIG_ROOT/drives/d" "$WINEPREFIX/dosdevices/e:"
+    echo "e: linked to d:" >"$RIG_ROOT/layout"  # the next layout links every letter anew
+    suite_clean
+    suite install || rig_die "movsuite install failed"
+    movendo /get
+    expect_eq "$(rig_workspaces)" "F:\\mvtemp F:\\mvtempbk" "/get passes over E:, which reads as D:, and makes its workspaces on F:"
+    mkdir "$RIG_ROOT/drives/d/mvtemp"
+    local rc=0
+    check || rc=$?
+    expect_eq "$rc" 1 "MovendoCheck exits 1"
+    expect_match "$(cat "$RIG_RUN/check.out")" 'problem: E:\\mvtemp is not used: the paths of its drive do not resolve' "the workspace on E: is named as not used"
+}
+
+# What /get leaves by design is named before the wipe: a value and a file of the suite's
+# VirtualStore that differ from the machine's, and a suite file whose name ends in .mvpart.
+case_what_get_leaves() {
+    installed_and_saved
+    local copy virtual rc=0 out
+    helper regset32 'HKCU\Software\Classes\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Tamrix\Mirovane\MainApp' LiveServerNo dword 99 >/dev/null ||
+        rig_die "regset32 failed"
+    copy=$(cd "$DRIVE_D/mvtemp/MV" && find . -type f | sort | head -n1)
+    virtual="$(host_path "$LOCAL_APPDATA")/VirtualStore/ProgramData/Tamrix/Mirovane/${copy#./}"
+    mkdir -p "$(dirname "$virtual")"
+    echo "written without elevation" >"$virtual"
+    echo "a file of the suite" >"$SUITE_DATA/Setting.xml.mvpart"
+    check /verify || rc=$?
+    expect_eq "$rc $(grep -c 'GAP: ' "$RIG_RUN/check.out")" "1 3" "/verify exits 1 with three gaps"
+    out=$(cat "$RIG_RUN/check.out")
+    expect_match "$out" "GAP: .*MainApp\\\\LiveServerNo: differs in the VirtualStore .*REG_DWORD 99, the machine's REG_DWORD" "the VirtualStore's value is named"
+    expect_match "$out" "GAP: .*$(basename "$copy"): its copy in the VirtualStore, .*, differs from it" "the VirtualStore's file is named"
+    expect_match "$out" 'GAP: .*Setting.xml.mvpart: a name ending in .mvpart, which /get never carries' "the suite's part file is named"
+}
+
 # The gate: a reinstall without one snapshot key and without the local Tamrix folder loses data;
 # a complete one does not.
 case_preview_gate() {
@@ -182,6 +237,8 @@ case_preview_gate() {
     check /preview || rc=$?
     expect_eq "$rc" 0 "/preview after a complete reinstall exits 0"
     expect_match "$(cat "$RIG_RUN/check.out")" 'without writing it back: none' "no loss named"
+    expect_eq "$(($(grep -c 'missing value' "$RIG_RUN/check.out") > 0)) $(grep -c 'last /get' "$RIG_RUN/check.out")" "1 0" \
+        "the values the reinstall did not make are listed, and none is cast as not from this machine"
 }
 
 rig_main "$@"
