@@ -48,6 +48,8 @@ void FormatWorkspacePath(Workspace workspace, int driveIndex, PathBuffer& path) 
     FormatPath(path, WorkspacePathFormat(workspace), root);
 }
 
+std::wstring SettingsFilePath(const std::wstring& workspace) { return workspace + L"\\Movendo.ini"; }
+
 namespace {
 
 // Tries the qualifying drives from A to Z until the attempt succeeds on the workspace path of one:
@@ -64,7 +66,7 @@ bool LocateOnDrives(CEnvironment& env, Workspace workspace, const char* tracePre
         env.m_strTempDirectory = path;
         located = attempt(env.m_strTempDirectory.c_str());
         if (located) {
-            env.m_strIniFile = env.m_strTempDirectory + L"\\Movendo.ini";
+            env.m_strIniFile = SettingsFilePath(env.m_strTempDirectory);
         } else {
             env.m_strTempDirectory.clear();
         }

@@ -16,3 +16,5 @@ bool IsWorkspaceDrive(DWORD presentDrives, int index);
 
 // The workspace's path on that drive, such as D:\mvtemp.
 void FormatWorkspacePath(Workspace workspace, int driveIndex, PathBuffer& path);
+// The settings file of the workspace at that path, such as D:\mvtemp\Movendo.ini.
+std::wstring SettingsFilePath(const std::wstring& workspace);

@@ -17,7 +17,7 @@ uint64_t WriteTimeOf(const std::wstring& path) {
 // A backup writes the settings file and the hive files in every pass; their latest time is when
 // the workspace was last written by /get.
 uint64_t LatestWrite(const std::wstring& workspace) {
-    uint64_t latest = WriteTimeOf(workspace + L"\\Movendo.ini");
+    uint64_t latest = WriteTimeOf(SettingsFilePath(workspace));
     for (size_t i = 0; i < kSnapshotCount; ++i) {
         uint64_t written = WriteTimeOf(workspace + L"\\" + kSnapshotTable[i].fileName);
         if (written > latest) latest = written;

@@ -125,7 +125,7 @@ WorkspaceReport InspectWorkspace(Workspace which) {
     return Inspect(which, env.m_strTempDirectory, env.m_strIniFile);
 }
 
-WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path) { return Inspect(which, path, path + L"\\Movendo.ini"); }
+WorkspaceReport InspectWorkspaceAt(Workspace which, const std::wstring& path) { return Inspect(which, path, SettingsFilePath(path)); }
 
 namespace {
 
