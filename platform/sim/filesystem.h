@@ -24,7 +24,8 @@ struct Node {
     DWORD reparseTag = 0;
     bool inUse = false;       // held open by another program without sharing
     // Held open for reading by another program (a scanner, an indexer) until this clock time,
-    // sharing what heldShare says.
+    // sharing what heldShare says: an open that asks for what it does not share, or does not share
+    // its reading, fails with ERROR_SHARING_VIOLATION ("Creating and Opening Files": file sharing).
     uint64_t heldUntilMs = 0;
     DWORD heldShare = 0;
     std::vector<std::weak_ptr<OpenFile>> opens;  // those handles, for the sharing checks
